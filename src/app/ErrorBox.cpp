@@ -1,0 +1,80 @@
+#include "app/ErrorBox.h"
+
+#include <cstdio>
+
+#ifdef _WIN32
+#include <windows.h>
+
+void showError(const std::string& message) {
+    const std::string text = "Unhandled Exception: " + message + "\n";
+    std::fputs(text.c_str(), stderr);
+    MessageBoxA(GetForegroundWindow(), text.c_str(), "Unhandled Exception", MB_ICONERROR);
+}
+
+#else
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+const char* const kCaption = "Unhandled Exception";
+
+bool onPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    if (path == nullptr) return false;
+    std::string dirs = path;
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        std::string dir = dirs.substr(start, end - start);
+        if (dir.empty()) dir = ".";
+        if (access((dir + "/" + program).c_str(), X_OK) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// The dialog's argument vector for the first dialog program installed, or an
+// empty one when there is none. The text goes in as one argument: no shell.
+std::vector<std::string> dialogCommand(const std::string& text) {
+    if (onPath("zenity"))
+        return {"zenity", "--error", "--no-markup", "--title", kCaption, "--text", text};
+    if (onPath("kdialog")) return {"kdialog", "--title", kCaption, "--error", text};
+    if (onPath("xmessage")) return {"xmessage", "-title", kCaption, "-center", text};
+    return {};
+}
+
+void runAndWait(const std::vector<std::string>& command) {
+    std::vector<char*> argv;
+    for (const std::string& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+
+    pid_t child = 0;
+    if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return;
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace
+
+void showError(const std::string& message) {
+    const std::string text = "Unhandled Exception: " + message + "\n";
+    // Standard error always carries the text, so a failure is never silent
+    // even where no dialog can be shown.
+    std::fputs(text.c_str(), stderr);
+    std::fflush(stderr);
+
+    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) return;
+    const std::vector<std::string> command = dialogCommand(text);
+    if (!command.empty()) runAndWait(command);
+}
+#endif

@@ -1,0 +1,51 @@
+// The per-pixel maths of the Julia renderer, one operation at a time in
+// double precision, exactly as the picture is defined.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+#include "fractal/Complex.h"
+#include "fractal/JuliaState.h"
+
+namespace julia {
+
+// Iterations until z strays more than the escape distance from its own
+// starting point (not from the origin); 1 to kMaxIterations.
+inline int escapeCount(Complex z0, Complex c) {
+    Complex z = z0;
+    int n = 0;
+    do {
+        z = z * z + c;
+        ++n;
+    } while (!((z - z0).modulus() > kEscapeDistance) && n < kMaxIterations);
+    return n;
+}
+
+// trunc(sin(n * coefficient * 0.01)): -1, 0 or 1. NaN can't arise from the
+// finite coefficients, but would give 0 rather than undefined behaviour.
+inline int truncatedSine(int n, double coefficient) {
+    const double s = std::sin(static_cast<double>(n) * coefficient * kSineScale);
+    return s >= 1.0 ? 1 : (s <= -1.0 ? -1 : 0);
+}
+
+// The fractal colour's bytes; each wraps modulo 256 (green 200 or 56, blue 253 down to 55).
+inline uint8_t fractalRed(int n, double redCoefficient) {
+    return static_cast<uint8_t>(-truncatedSine(n, redCoefficient));
+}
+inline uint8_t fractalGreen(int n, double greenCoefficient) {
+    return static_cast<uint8_t>(truncatedSine(n, greenCoefficient) * 200);
+}
+inline uint8_t fractalBlue(int n) { return static_cast<uint8_t>(255 - 2 * n); }
+
+// One output channel before it becomes a byte: the bitmaps' weighted mix
+// scaled by the fractal's raw pixel value m, kept as a float and capped at
+// 255 from above only, so a negative mix stays negative.
+inline float mixChannel(uint8_t a, uint8_t b, float weight, float complement, double m) {
+    float v = static_cast<float>(
+        (static_cast<double>(a) * weight + static_cast<double>(b) * complement) * m);
+    if (v > kCeiling) v = static_cast<float>(kCeiling);
+    return v;
+}
+
+}  // namespace julia

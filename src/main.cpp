@@ -1,0 +1,26 @@
+// Fractals: opens the window, runs the fractal scene, and reports any failure
+// in one blocking box. Exit status 0 when the window is closed, 1 after a failure.
+#include <SDL.h>  // first: where SDL has a start-up shim, it takes over main
+
+#include <exception>
+#include <memory>
+
+#include "app/AppWindow.h"
+#include "app/ErrorBox.h"
+#include "app/ErrorMsg.h"
+#include "fractal/FractalScene.h"
+
+int main(int, char**) {
+    try {
+        AppWindow window("Fractals", 320, 240, 0, false);
+        window.scene = std::make_unique<FractalScene>();
+        window.run();
+    } catch (const ErrorMsg& error) {
+        showError(error.message);
+        return 1;
+    } catch (const std::exception& error) {  // out of memory, for one
+        showError(error.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,35 @@
+#include "surface/SurfaceHandle.h"
+
+#include <cstdint>
+
+bool hasSaneGeometry(const SDL_Surface* s) {
+    if (s == nullptr || s->format == nullptr) return false;
+    if (s->w < 0 || s->h < 0) return false;
+    if (s->w == 0 || s->h == 0) return true;  // nothing to read; every pixel is outside
+    if (s->pixels == nullptr) return false;
+    // Unusual byte sizes (0, 5, 6, 8...) are kept: their pixels read as white
+    // without touching memory. Only a pitch too short for one row is refused.
+    const uint64_t rowBytes = static_cast<uint64_t>(s->w) * s->format->BytesPerPixel;
+    return s->pitch >= rowBytes;
+}
+
+bool SurfaceHandle::adopt(SDL_Surface* surface) {
+    reset();
+    if (!hasSaneGeometry(surface)) {
+        if (surface != nullptr) SDL_FreeSurface(surface);
+        return false;
+    }
+    held = surface;
+    return true;
+}
+
+bool SurfaceHandle::load(const std::string& fileName) {
+    SDL_RWops* stream = SDL_RWFromFile(fileName.c_str(), "rb");
+    // SDL_LoadBMP_RW closes the stream itself (freesrc = 1), on success or not.
+    return adopt(stream ? SDL_LoadBMP_RW(stream, 1) : nullptr);
+}
+
+void SurfaceHandle::reset() {
+    if (held != nullptr) SDL_FreeSurface(held);
+    held = nullptr;
+}

@@ -1,0 +1,35 @@
+// SurfaceHandle: owns one SDL surface loaded from a BMP file, in the file's
+// own pixel format. Names a bitmap for the pixel operations.
+#pragma once
+
+#include <SDL.h>
+#include <string>
+
+class SurfaceHandle {
+public:
+    SurfaceHandle() = default;
+    ~SurfaceHandle() { reset(); }
+
+    SurfaceHandle(const SurfaceHandle&) = delete;
+    SurfaceHandle& operator=(const SurfaceHandle&) = delete;
+
+    // Loads the BMP, freeing any surface held before. False when the file
+    // can't be read or SDL hands back a surface whose geometry can't be
+    // trusted; the handle then holds nothing.
+    bool load(const std::string& fileName);
+
+    // Takes ownership of a surface made elsewhere (tests, tools), with the
+    // same checks as load.
+    bool adopt(SDL_Surface* surface);
+
+    const SDL_Surface* surface() const { return held; }
+
+private:
+    void reset();
+
+    SDL_Surface* held = nullptr;
+};
+
+// Whether every row of the surface lies inside its pixel buffer as its
+// width, height, pitch and bytes per pixel describe it.
+bool hasSaneGeometry(const SDL_Surface* surface);
