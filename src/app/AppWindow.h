@@ -47,9 +47,11 @@ public:
     PixelSample getPixel(const SurfaceHandle* slot, int32_t x, int32_t y) const;
     void putPixel(int32_t x, int32_t y, uint32_t pixel);
 
-private:
+    // Hands one event to the scene exactly as the frame loop does; public so
+    // that offscreen tools feed their events through the same path.
     void dispatch(SDL_Event& event);
 
+private:
     SDL_Rect clearRect{};  // fixed on the loop's first pass
     bool clearRectSet = false;
 };
