@@ -3,8 +3,13 @@
 #include "app/AppWindow.h"
 #include "app/ErrorMsg.h"
 
+#include <utility>
+
 FractalScene::FractalScene(RendererKind kind, const std::string& directory)
-    : julia(makeRenderer(kind)) {
+    : FractalScene(makeRenderer(kind), directory) {}
+
+FractalScene::FractalScene(std::unique_ptr<JuliaRenderer> renderer, const std::string& directory)
+    : julia(std::move(renderer)) {
     auto path = [&directory](const char* name) {
         return directory.empty() ? std::string(name) : directory + "/" + name;
     };

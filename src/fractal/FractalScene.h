@@ -21,6 +21,8 @@ public:
     // Loads the four bitmaps from `directory` (the current one when empty);
     // throws ErrorMsg at the first that can't be loaded.
     explicit FractalScene(RendererKind kind = RendererKind::fast, const std::string& directory = "");
+    // The same with a renderer made by the caller, e.g. one that records what it is asked to draw.
+    FractalScene(std::unique_ptr<JuliaRenderer> renderer, const std::string& directory);
 
     void onKeyDown(SDLKey key) override;
     void update() override;

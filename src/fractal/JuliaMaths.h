@@ -2,11 +2,16 @@
 // double precision, exactly as the picture is defined.
 #pragma once
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 
 #include "fractal/Complex.h"
 #include "fractal/JuliaState.h"
+
+// The picture depends on every operation rounding to its own type; x87-style
+// excess precision would keep intermediates wider and change it.
+static_assert(FLT_EVAL_METHOD == 0, "each floating-point operation must round to its own type");
 
 namespace julia {
 
