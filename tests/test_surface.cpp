@@ -1,0 +1,513 @@
+// Surface access: bitmap reads, display writes, the cross-fade and bitmap handles.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <type_traits>
+#include <vector>
+
+#include "app/AppWindow.h"
+#include "app/ErrorMsg.h"
+#include "support/TestSurfaces.h"
+#include "surface/PixelAccess.h"
+#include "surface/SurfaceHandle.h"
+
+using namespace testsupport;
+
+namespace {
+
+std::vector<uint8_t> allBytes(const SDL_Surface* s) {
+    const auto* p = static_cast<const uint8_t*>(s->pixels);
+    return std::vector<uint8_t>(p, p + static_cast<size_t>(s->pitch) * s->h);
+}
+
+// A window drawing into an offscreen display of the layout, prefilled with a
+// byte that no test writes, so stray writes show.
+struct Display {
+    SurfacePtr surface;
+    AppWindow window;
+
+    explicit Display(Layout layout, int w = 7, int h = 5)
+        : surface(prefilled(layout, w, h)), window(surface.get()) {}
+
+    static SurfacePtr prefilled(Layout layout, int w, int h) {
+        SurfacePtr s = makeSurface(layout, w, h);
+        fillBytes(s.get(), 0x5A);
+        return s;
+    }
+};
+
+struct LayoutName {
+    std::string operator()(const testing::TestParamInfo<Layout>& info) const {
+        return layoutName(info.param);
+    }
+};
+
+}  // namespace
+
+// ---- getPixel ---------------------------------------------------------------
+
+class GetPixelEachLayout : public testing::TestWithParam<Layout> {};
+
+// Odd widths give rows with padding, so a wrong pitch or stride shows.
+TEST_P(GetPixelEachLayout, ReadsEveryPixelByItsByteRule) {
+    const Layout layout = GetParam();
+    SurfacePtr s = makeSurface(layout, 5, 3);
+    fillPattern(s.get(), 7);
+    SDL_Surface* raw = s.get();
+    auto handle = handleFor(std::move(s));
+    Display display(Layout::xrgb8888);
+
+    for (int y = 0; y < raw->h; ++y) {
+        for (int x = 0; x < raw->w; ++x) {
+            SCOPED_TRACE(testing::Message() << "x=" << x << " y=" << y);
+            const PixelSample p = display.window.getPixel(handle.get(), x, y);
+            const std::vector<uint8_t> bytes = rawBytes(raw, x, y);
+            if (bytesPerPixel(layout) == 3) {
+                const SDL_PixelFormat* f = raw->format;
+                EXPECT_EQ(p.r, bytes[f->Rshift / 8]);
+                EXPECT_EQ(p.g, bytes[f->Gshift / 8]);
+                EXPECT_EQ(p.b, bytes[f->Bshift / 8]);
+                EXPECT_EQ(p.pixel, SDL_MapRGB(raw->format, p.r, p.g, p.b));
+            } else {
+                const uint32_t value = rawValue(raw, x, y);
+                EXPECT_EQ(p.pixel, value);
+                EXPECT_EQ(p.r, value & 0xFF);
+                EXPECT_EQ(p.g, (value >> 8) & 0xFF);
+                EXPECT_EQ(p.b, (value >> 16) & 0xFF);
+            }
+        }
+    }
+}
+
+TEST_P(GetPixelEachLayout, OutsideTheBitmapIsBlack) {
+    auto handle = handleFor(GetParam(), 4, 3, 99);
+    Display display(Layout::xrgb8888);
+    const int32_t outside[][2] = {{-1, 0}, {0, -1}, {4, 0}, {0, 3}, {4, 3},
+                                  {INT_MAX, 0}, {0, INT_MAX}, {INT_MIN, INT_MIN}};
+    for (const auto& at : outside) {
+        const PixelSample p = display.window.getPixel(handle.get(), at[0], at[1]);
+        EXPECT_EQ(p.r, 0);
+        EXPECT_EQ(p.g, 0);
+        EXPECT_EQ(p.b, 0);
+        EXPECT_EQ(p.pixel, 0u) << at[0] << "," << at[1];
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, GetPixelEachLayout, testing::ValuesIn(kAllLayouts),
+                         LayoutName());
+
+TEST(GetPixel, ThreeBytePixelFindsItsBytesByTheShifts) {
+    Display display(Layout::xrgb8888);
+    for (Layout layout : {Layout::rgb888, Layout::bgr888}) {
+        SurfacePtr s = makeSurface(layout, 2, 1);
+        uint8_t* p = pixelAddress(s.get(), 1, 0);
+        p[0] = 0x11;
+        p[1] = 0x22;
+        p[2] = 0x33;
+        auto handle = handleFor(std::move(s));
+        const PixelSample got = display.window.getPixel(handle.get(), 1, 0);
+        if (layout == Layout::rgb888) {  // red byte last in memory
+            EXPECT_EQ(got.r, 0x33);
+            EXPECT_EQ(got.g, 0x22);
+            EXPECT_EQ(got.b, 0x11);
+            EXPECT_EQ(got.pixel, 0x332211u);
+        } else {
+            EXPECT_EQ(got.r, 0x11);
+            EXPECT_EQ(got.g, 0x22);
+            EXPECT_EQ(got.b, 0x33);
+            EXPECT_EQ(got.pixel, 0x332211u);  // blue in the top byte of this format's value
+        }
+    }
+}
+
+TEST(GetPixel, FourByteChannelsComeFromBitPositionsWhateverTheMasks) {
+    Display display(Layout::xrgb8888);
+    for (Layout layout : {Layout::xrgb8888, Layout::rgba8888}) {
+        SurfacePtr s = makeSurface(layout, 3, 2);
+        setRawValue(s.get(), 2, 1, 0xAA112233u);
+        auto handle = handleFor(std::move(s));
+        const PixelSample got = display.window.getPixel(handle.get(), 2, 1);
+        EXPECT_EQ(got.r, 0x33) << layoutName(layout);
+        EXPECT_EQ(got.g, 0x22);
+        EXPECT_EQ(got.b, 0x11);
+        EXPECT_EQ(got.pixel, 0xAA112233u);
+    }
+}
+
+TEST(GetPixel, EightBitBitmapGivesItsPaletteIndexInRed) {
+    Display display(Layout::xrgb8888);
+    SurfacePtr s = makeSurface(Layout::index8, 2, 2);
+    setRawValue(s.get(), 1, 1, 0xE3);
+    auto handle = handleFor(std::move(s));
+    const PixelSample got = display.window.getPixel(handle.get(), 1, 1);
+    EXPECT_EQ(got.r, 0xE3);
+    EXPECT_EQ(got.g, 0);
+    EXPECT_EQ(got.b, 0);
+    EXPECT_EQ(got.pixel, 0xE3u);
+}
+
+TEST(GetPixel, UnsupportedByteSizeReadsWhite) {
+    Display display(Layout::xrgb8888);
+    SurfacePtr s = makeSurface(Layout::xrgb8888, 2, 2);
+    SDL_Surface* raw = s.get();
+    auto handle = handleFor(std::move(s));
+    for (Uint8 size : {Uint8{0}, Uint8{5}, Uint8{8}}) {
+        raw->format->BytesPerPixel = size;
+        const PixelSample got = display.window.getPixel(handle.get(), 1, 1);
+        raw->format->BytesPerPixel = 4;
+        EXPECT_EQ(got.r, 255) << int(size);
+        EXPECT_EQ(got.g, 255);
+        EXPECT_EQ(got.b, 255);
+        EXPECT_EQ(got.pixel, 0xFFFFFFFFu);
+    }
+}
+
+TEST(GetPixel, EmptyOrMissingHandleReadsBlack) {
+    Display display(Layout::xrgb8888);
+    SurfaceHandle empty;
+    for (const SurfaceHandle* slot : {static_cast<const SurfaceHandle*>(&empty),
+                                      static_cast<const SurfaceHandle*>(nullptr)}) {
+        const PixelSample got = display.window.getPixel(slot, 0, 0);
+        EXPECT_EQ(got.pixel, 0u);
+        EXPECT_EQ(got.r + got.g + got.b, 0);
+    }
+}
+
+// ---- putPixel ---------------------------------------------------------------
+
+class PutPixelEachLayout : public testing::TestWithParam<Layout> {};
+
+TEST_P(PutPixelEachLayout, StoresTheLowBytesOfTheValueAndNothingElse) {
+    Display display(GetParam());
+    SDL_Surface* s = display.surface.get();
+    std::vector<uint8_t> expected = allBytes(s);
+    const struct { int x, y; uint32_t value; } writes[] = {
+        {0, 0, 0xABCDEF01u}, {6, 0, 0x12345678u}, {3, 2, 0xFFFFFFFFu}, {0, 4, 0x00000000u},
+        {6, 4, 0x89ABCDEFu}};
+    for (const auto& w : writes) {
+        display.window.putPixel(w.x, w.y, w.value);
+        const size_t at = static_cast<size_t>(w.y) * s->pitch +
+                          static_cast<size_t>(w.x) * s->format->BytesPerPixel;
+        for (int i = 0; i < s->format->BytesPerPixel; ++i)
+            expected[at + i] = static_cast<uint8_t>(w.value >> (8 * i));  // little-endian host
+    }
+    EXPECT_EQ(allBytes(s), expected);
+    EXPECT_EQ(s->locked, 0);
+}
+
+TEST_P(PutPixelEachLayout, OutsideTheDisplayWritesNothing) {
+    Display display(GetParam());
+    const std::vector<uint8_t> before = allBytes(display.surface.get());
+    const int32_t outside[][2] = {{-1, 0}, {0, -1}, {7, 0}, {0, 5}, {7, 5},
+                                  {INT_MAX, INT_MAX}, {INT_MIN, 0}};
+    for (const auto& at : outside) display.window.putPixel(at[0], at[1], 0x01020304u);
+    EXPECT_EQ(allBytes(display.surface.get()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, PutPixelEachLayout, testing::ValuesIn(kAllLayouts),
+                         LayoutName());
+
+TEST(PutPixel, ThreeByteDisplayStoresLowestByteFirst) {
+    for (Layout layout : {Layout::rgb888, Layout::bgr888}) {
+        Display display(layout);
+        display.window.putPixel(2, 1, 0x00ABCDEFu);
+        EXPECT_EQ(rawBytes(display.surface.get(), 2, 1), (std::vector<uint8_t>{0xEF, 0xCD, 0xAB}))
+            << layoutName(layout);
+    }
+}
+
+TEST(PutPixel, UnknownByteSizeThrowsWithoutWriting) {
+    for (Uint8 size : {Uint8{0}, Uint8{5}, Uint8{8}}) {
+        Display display(Layout::xrgb8888);
+        SDL_Surface* s = display.surface.get();
+        const std::vector<uint8_t> before = allBytes(s);
+        s->format->BytesPerPixel = size;
+        try {
+            display.window.putPixel(1, 1, 0x11223344u);
+            ADD_FAILURE() << "no ErrorMsg for " << int(size) << " bytes per pixel";
+        } catch (const ErrorMsg& error) {
+            EXPECT_EQ(error.message, "Unknown BitDepth");
+        }
+        s->format->BytesPerPixel = 4;
+        EXPECT_EQ(allBytes(s), before);
+        EXPECT_EQ(s->locked, 0);
+    }
+}
+
+// SDL applies a surface's offset to its pixel pointer only while it is locked,
+// so a write that lands one row further down proves the lock was taken.
+TEST(PutPixel, LocksADisplayThatNeedsItAndBalancesTheLock) {
+    Display display(Layout::xrgb8888, 4, 4);
+    SDL_Surface* s = display.surface.get();
+    void* const pixels = s->pixels;
+    s->offset = s->pitch;
+    ASSERT_TRUE(needsLock(s));
+    display.window.putPixel(1, 1, 0xCAFEF00Du);
+    display.window.putPixel(2, 0, 0x0BADBEEFu);
+    const int lockedAfter = s->locked;
+    s->offset = 0;
+
+    EXPECT_EQ(lockedAfter, 0);
+    EXPECT_EQ(s->pixels, pixels);
+    EXPECT_EQ(rawValue(s, 1, 2), 0xCAFEF00Du);
+    EXPECT_EQ(rawValue(s, 2, 1), 0x0BADBEEFu);
+    EXPECT_EQ(rawValue(s, 1, 1), 0x5A5A5A5Au);
+}
+
+TEST(PutPixel, LockTestFollowsTheOffsetAndTheThreeFlags) {
+    SurfacePtr s = makeSurface(Layout::xrgb8888, 2, 2);
+    const Uint32 plain = s->flags;
+    EXPECT_FALSE(needsLock(s.get()));
+    for (Uint32 flag : {Uint32{SDL_HWSURFACE}, Uint32{SDL_ASYNCBLIT}, Uint32{SDL_RLEACCEL}}) {
+        s->flags = plain | flag;
+        EXPECT_TRUE(needsLock(s.get())) << std::hex << flag;
+    }
+    s->flags = plain | SDL_SRCCOLORKEY | SDL_SRCALPHA | SDL_PREALLOC;
+    EXPECT_FALSE(needsLock(s.get()));
+    s->flags = plain;
+    s->offset = 4;
+    EXPECT_TRUE(needsLock(s.get()));
+    s->offset = 0;
+}
+
+// ---- crossFade --------------------------------------------------------------
+
+namespace {
+
+// Two 1 x 1 bitmaps holding the given channel bytes (4-byte pixels, so the
+// bytes go straight into bits 0-7, 8-15 and 16-23).
+struct FadePair {
+    std::unique_ptr<SurfaceHandle> a, b;
+    FadePair(uint8_t ra, uint8_t ga, uint8_t ba, uint8_t rb, uint8_t gb, uint8_t bb) {
+        a = handleWith(ra, ga, ba);
+        b = handleWith(rb, gb, bb);
+    }
+    static std::unique_ptr<SurfaceHandle> handleWith(uint8_t r, uint8_t g, uint8_t b) {
+        SurfacePtr s = makeSurface(Layout::rgba8888, 1, 1);
+        setRawValue(s.get(), 0, 0, r | g << 8 | static_cast<uint32_t>(b) << 16);
+        return handleFor(std::move(s));
+    }
+};
+
+// The display pixel crossFade writes at (0, 0), read back as r, g, b bytes.
+std::vector<int> fadedChannels(const FadePair& pair, float weight) {
+    Display display(Layout::xrgb8888, 1, 1);
+    display.window.crossFade(pair.a.get(), pair.b.get(), 0, 0, 1, 1, weight);
+    const uint32_t v = rawValue(display.surface.get(), 0, 0);
+    return {static_cast<int>(v >> 16 & 0xFF), static_cast<int>(v >> 8 & 0xFF),
+            static_cast<int>(v & 0xFF)};
+}
+
+}  // namespace
+
+TEST(CrossFade, EmptyAreaWritesNothing) {
+    auto a = handleFor(Layout::rgb888, 7, 5, 1);
+    auto b = handleFor(Layout::rgb888, 7, 5, 2);
+    Display display(Layout::xrgb8888);
+    const std::vector<uint8_t> before = allBytes(display.surface.get());
+    display.window.crossFade(a.get(), b.get(), 3, 0, 3, 5, 0.5f);  // x0 = x1
+    display.window.crossFade(a.get(), b.get(), 0, 2, 7, 2, 0.5f);  // y0 = y1
+    display.window.crossFade(a.get(), b.get(), 5, 4, 2, 1, 0.5f);  // reversed
+    EXPECT_EQ(allBytes(display.surface.get()), before);
+}
+
+TEST(CrossFade, FullWeightCopiesSlotAAndZeroCopiesSlotBInsideTheArea) {
+    for (Layout displayLayout : kAllLayouts) {
+        SCOPED_TRACE(layoutName(displayLayout));
+        auto a = handleFor(Layout::rgb888, 7, 5, 11);
+        auto b = handleFor(Layout::xrgb8888, 7, 5, 12);
+        const uint32_t untouched = rawValue(Display::prefilled(displayLayout, 1, 1).get(), 0, 0);
+        for (float weight : {1.0f, 0.0f}) {
+            const SurfaceHandle* source = weight == 1.0f ? a.get() : b.get();
+            Display display(displayLayout);
+            SDL_Surface* s = display.surface.get();
+            display.window.crossFade(a.get(), b.get(), 1, 1, 5, 4, weight);
+            for (int y = 0; y < s->h; ++y) {
+                for (int x = 0; x < s->w; ++x) {
+                    const bool inside = x >= 1 && x < 5 && y >= 1 && y < 4;
+                    const PixelSample p = display.window.getPixel(source, x, y);
+                    const uint32_t expected =
+                        inside ? SDL_MapRGB(s->format, p.r, p.g, p.b) : untouched;
+                    EXPECT_EQ(rawValue(s, x, y), expected)
+                        << "weight " << weight << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(CrossFade, MixesEachChannelTruncatingTowardZero) {
+    // 255 * 0.5 + 0 * 0.5 = 127.5 -> 127; the channels stay apart.
+    EXPECT_EQ(fadedChannels(FadePair(255, 0, 10, 0, 255, 20), 0.5f),
+              (std::vector<int>{127, 127, 15}));
+    EXPECT_EQ(fadedChannels(FadePair(200, 100, 50, 0, 0, 0), 0.25f),
+              (std::vector<int>{50, 25, 12}));
+}
+
+TEST(CrossFade, ClampsAbove255Only) {
+    // weight 2: 2 * 200 - 1 * 100 = 300 -> 255; 2 * 128 - 1 = 255 stays.
+    EXPECT_EQ(fadedChannels(FadePair(200, 128, 127, 100, 1, 0), 2.0f),
+              (std::vector<int>{255, 255, 254}));
+}
+
+TEST(CrossFade, NegativeMixWrapsModulo256) {
+    // weight -1, complement 2: -100 + 20 = -80 -> 176.
+    // weight 1.5, complement -0.5: 0 - 1.5 = -1.5 -> -1 (toward zero) -> 255.
+    EXPECT_EQ(fadedChannels(FadePair(100, 0, 1, 10, 0, 0), -1.0f),
+              (std::vector<int>{176, 0, 255}));
+    EXPECT_EQ(fadedChannels(FadePair(0, 0, 0, 3, 0, 0), 1.5f), (std::vector<int>{255, 0, 0}));
+}
+
+TEST(CrossFade, MixIsDoublePrecisionWithASinglePrecisionComplement) {
+    // 10 * 0.9f = 8.9999998 in double (8), though a float sum would round to 9.
+    EXPECT_EQ(fadedChannels(FadePair(0, 0, 0, 10, 0, 0), 0.1f), (std::vector<int>{8, 0, 0}));
+    // complement = (float)(1 - 0.016f) = 0.984000027: 125 * it = 123.0000034 (123);
+    // left in double it would be 122.99999990 (122).
+    EXPECT_EQ(fadedChannels(FadePair(0, 0, 0, 125, 0, 0), 0.016f),
+              (std::vector<int>{123, 0, 0}));
+}
+
+// ---- SurfaceHandle ----------------------------------------------------------
+
+static_assert(!std::is_copy_constructible_v<SurfaceHandle>);
+static_assert(!std::is_copy_assignable_v<SurfaceHandle>);
+
+namespace {
+
+// A surface whose release by someone else shows in its reference count: the
+// test holds one extra reference and frees it at the end.
+struct Watched {
+    SDL_Surface* surface;
+    explicit Watched(SDL_Surface* s) : surface(s) { ++surface->refcount; }
+    bool freedByOther() const { return surface->refcount == 1; }
+    ~Watched() { SDL_FreeSurface(surface); }
+};
+
+}  // namespace
+
+TEST(SurfaceHandle, NewOrFailedHandleHoldsNothing) {
+    SurfaceHandle handle;
+    EXPECT_EQ(handle.surface(), nullptr);
+    TempDir dir;
+    EXPECT_FALSE(handle.load(dir.file("missing.bmp")));
+    EXPECT_EQ(handle.surface(), nullptr);
+
+    const std::string notABitmap = dir.file("text.bmp");
+    std::FILE* f = std::fopen(notABitmap.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("BM but not really a bitmap", f);
+    std::fclose(f);
+    EXPECT_FALSE(handle.load(notABitmap));
+    EXPECT_EQ(handle.surface(), nullptr);
+}
+
+TEST(SurfaceHandle, Loads24BitBmpInItsOwnFormat) {
+    TempDir dir;
+    SurfacePtr original = makeSurface(Layout::rgb888, 5, 3);
+    fillPattern(original.get(), 5);
+    writeBmp(original.get(), dir.file("pattern.bmp"));
+
+    SurfaceHandle handle;
+    ASSERT_TRUE(handle.load(dir.file("pattern.bmp")));
+    const SDL_Surface* loaded = handle.surface();
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->w, 5);
+    EXPECT_EQ(loaded->h, 3);
+    EXPECT_EQ(loaded->format->BytesPerPixel, 3);
+    EXPECT_EQ(loaded->format->Rshift, 16);  // red byte last, as BMP stores it
+
+    Display display(Layout::xrgb8888);
+    auto reference = handleFor(std::move(original));
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            const PixelSample got = display.window.getPixel(&handle, x, y);
+            const PixelSample want = display.window.getPixel(reference.get(), x, y);
+            EXPECT_EQ(got.r, want.r);
+            EXPECT_EQ(got.g, want.g);
+            EXPECT_EQ(got.b, want.b);
+            EXPECT_EQ(got.pixel, want.pixel);
+        }
+    }
+}
+
+TEST(SurfaceHandle, Loads8BitBmpAsPaletteIndices) {
+    TempDir dir;
+    SurfacePtr original = makeSurface(Layout::index8, 4, 2);
+    fillPattern(original.get(), 3);
+    writeBmp(original.get(), dir.file("indexed.bmp"));
+
+    SurfaceHandle handle;
+    ASSERT_TRUE(handle.load(dir.file("indexed.bmp")));
+    ASSERT_EQ(handle.surface()->format->BytesPerPixel, 1);
+    Display display(Layout::xrgb8888);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(display.window.getPixel(&handle, x, y).r,
+                      rawValue(original.get(), x, y));
+}
+
+TEST(SurfaceHandle, SecondLoadFreesTheFirstSurface) {
+    TempDir dir;
+    const std::string fileName = writePatternBmp(dir, "a.bmp", 3, 3);
+    SurfaceHandle handle;
+    ASSERT_TRUE(handle.load(fileName));
+    Watched first(const_cast<SDL_Surface*>(handle.surface()));
+
+    ASSERT_TRUE(handle.load(fileName));
+    EXPECT_NE(handle.surface(), first.surface);
+    EXPECT_TRUE(first.freedByOther());
+
+    Watched second(const_cast<SDL_Surface*>(handle.surface()));
+    EXPECT_FALSE(handle.load(dir.file("missing.bmp")));  // a failed load lets go too
+    EXPECT_EQ(handle.surface(), nullptr);
+    EXPECT_TRUE(second.freedByOther());
+}
+
+TEST(SurfaceHandle, DestructionFreesTheSurface) {
+    SurfacePtr s = makeSurface(Layout::rgb565, 2, 2);
+    std::unique_ptr<Watched> watched;
+    {
+        SurfaceHandle handle;
+        ASSERT_TRUE(handle.adopt(s.get()));
+        watched = std::make_unique<Watched>(s.release());
+        EXPECT_FALSE(watched->freedByOther());
+    }
+    EXPECT_TRUE(watched->freedByOther());
+}
+
+TEST(SurfaceHandle, RefusesGeometryThatOverrunsTheRows) {
+    SurfacePtr s = makeSurface(Layout::xrgb8888, 4, 2);
+    Watched watched(s.get());
+    s->w = s->pitch / 4 + 1;  // one pixel more per row than the pitch holds
+    SurfaceHandle handle;
+    EXPECT_FALSE(handle.adopt(s.release()));
+    EXPECT_EQ(handle.surface(), nullptr);
+    EXPECT_TRUE(watched.freedByOther());  // refused, yet not leaked
+    watched.surface->w = 4;
+}
+
+TEST(SurfaceHandle, RefusesMissingPixelsAndNegativeSizes) {
+    SurfaceHandle handle;
+    EXPECT_FALSE(handle.adopt(nullptr));
+
+    SurfacePtr noPixels = makeSurface(Layout::rgb888, 2, 2);
+    void* const pixels = noPixels->pixels;
+    Watched watchedNoPixels(noPixels.get());
+    noPixels->pixels = nullptr;
+    EXPECT_FALSE(handle.adopt(noPixels.release()));
+    watchedNoPixels.surface->pixels = pixels;
+
+    SurfacePtr negative = makeSurface(Layout::rgb888, 2, 2);
+    Watched watchedNegative(negative.get());
+    negative->h = -1;
+    EXPECT_FALSE(handle.adopt(negative.release()));
+    watchedNegative.surface->h = 2;
+    EXPECT_EQ(handle.surface(), nullptr);
+}
+
+TEST(SurfaceHandle, AcceptsAnEmptySurfaceWhosePixelsAllReadBlack) {
+    SurfaceHandle handle;
+    ASSERT_TRUE(handle.adopt(SDL_CreateRGBSurface(SDL_SWSURFACE, 0, 0, 24, 0, 0, 0, 0)));
+    Display display(Layout::xrgb8888);
+    EXPECT_EQ(display.window.getPixel(&handle, 0, 0).pixel, 0u);
+}
