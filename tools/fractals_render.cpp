@@ -1,0 +1,116 @@
+// fractals-render: runs the real fractal scene and renderer on an offscreen
+// display, frame by frame as the window's loop does, with scripted key
+// presses; saves chosen frames as BMP files and reports the frame rate.
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "RenderOptions.h"
+#include "app/AppWindow.h"
+#include "app/ErrorMsg.h"
+#include "fractal/FractalScene.h"
+#include "surface/DisplayFormat.h"
+
+namespace {
+
+const char* const kNamesA[] = {"lsd.bmp", "logo.bmp"};
+const char* const kNamesB[] = {"lsd2.bmp", "logo2.bmp"};
+
+// A key press as SDL queues it, so onEvent sees the record the window would.
+SDL_Event keyDownEvent(SDLKey key) {
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = key;
+    return event;
+}
+
+std::string withoutTrailingNewlines(std::string text) {
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+}
+
+int render(const RenderOptions& options) {
+    SurfacePtr display = createDisplaySurface(options.format, julia::kColumns, julia::kRows);
+    if (!display) throw ErrorMsg("Couldnt create the display surface: " + std::string(SDL_GetError()));
+    AppWindow window(display.get());  // declared after the display, so destroyed before it
+
+    auto owned = std::make_unique<FractalScene>(options.renderer, options.images);
+    FractalScene& scene = *owned;
+    window.scene = std::move(owned);
+    scene.owner = &window;
+
+    namespace fs = std::filesystem;
+    if (!options.saveFrames.empty()) fs::create_directories(options.outDir);
+
+    std::printf("%d frames of %d x %d, %s display, %s renderer, bitmaps from %s\n", options.frames,
+                julia::kColumns, julia::kRows, formatName(options.format),
+                options.renderer == RendererKind::fast ? "fast" : "literal",
+                options.images.empty() ? "the current directory" : options.images.c_str());
+
+    using Clock = std::chrono::steady_clock;
+    Clock::duration rendering{};
+    auto nextKey = options.keys.begin();
+    auto nextSave = options.saveFrames.begin();
+
+    for (int frame = 0; frame < options.frames; ++frame) {
+        const Clock::time_point start = Clock::now();
+        // The window's pass: clear, draw, then this frame's events.
+        SDL_FillRect(display.get(), nullptr, 0);
+        scene.update();
+        for (; nextKey != options.keys.end() && nextKey->frame == frame; ++nextKey) {
+            SDL_Event event = keyDownEvent(nextKey->key);
+            window.dispatch(event);
+            std::printf("frame %d: %s, bitmaps from frame %d on: %s and %s\n", frame,
+                        nextKey->key == SDLK_UP ? "Up" : "Down", frame + 1,
+                        kNamesA[scene.selectA], kNamesB[scene.selectB]);
+        }
+        rendering += Clock::now() - start;
+
+        if (nextSave != options.saveFrames.end() && *nextSave == frame) {
+            const std::string path = (fs::path(options.outDir) / savedFrameName(frame)).string();
+            if (SDL_SaveBMP(display.get(), path.c_str()) != 0)
+                throw ErrorMsg("Couldnt save " + path + ": " + SDL_GetError());
+            std::printf("frame %d: saved %s\n", frame, path.c_str());
+            ++nextSave;
+        }
+    }
+
+    const double seconds = std::chrono::duration<double>(rendering).count();
+    std::printf("%d frames in %.3f s: %.1f frames/s\n", options.frames, seconds,
+                seconds > 0 ? options.frames / seconds : 0.0);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    RenderOptions options;
+    try {
+        options = parseRenderOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const UsageError& error) {
+        std::cerr << "fractals-render: " << error.what() << "\n\n" << renderUsage();
+        return 2;
+    }
+    if (options.help) {
+        std::cout << renderUsage();
+        return 0;
+    }
+
+    try {
+        return render(options);
+    } catch (const ErrorMsg& error) {
+        std::fflush(stdout);
+        std::cerr << "fractals-render: " << withoutTrailingNewlines(error.message) << "\n";
+    } catch (const std::exception& error) {  // out of memory, or the output directory
+        std::fflush(stdout);
+        std::cerr << "fractals-render: " << error.what() << "\n";
+    }
+    return 1;
+}
