@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# fractals-render end to end on the default bitmaps: saved frames, the
+# closing line, the exit status of each kind of failure, and that the fast
+# and literal renderers export the same frames.
+# Usage: render_tool_test.sh TOOL DEMO_DIR SCRATCH_DIR
+set -u
+tool=$1 demo=$2 scratch=$3
+failures=0 passed=0
+
+check() {  # check DESCRIPTION COMMAND...
+    if "${@:2}"; then
+        passed=$((passed + 1))
+    else
+        echo "FAILED: $1"
+        failures=$((failures + 1))
+    fi
+}
+
+# run EXPECTED_STATUS ARGS...: runs the tool, keeping its output in $scratch.
+run() {
+    local expected=$1
+    shift
+    "$tool" "$@" >"$scratch/stdout" 2>"$scratch/stderr"
+    local status=$?
+    if [ "$status" -ne "$expected" ]; then
+        echo "exit status $status, wanted $expected: fractals-render $*"
+        cat "$scratch/stderr"
+        return 1
+    fi
+}
+
+is_frame_bmp() {  # a BMP of 320 x 240
+    [ -s "$1" ] && [ "$(head -c 2 "$1")" = "BM" ] &&
+        [ "$(od -An -tu4 -j18 -N8 "$1" | tr -s ' ')" = " 320 240" ]
+}
+
+rm -rf "$scratch" && mkdir -p "$scratch/empty" "$scratch/half"
+
+check "renders and saves the chosen frames" \
+    run 0 --images "$demo" --frames 6 --keys 1:up,3:down --save 0,5 --out "$scratch/out"
+check "frame 0 saved" is_frame_bmp "$scratch/out/frame-00000.bmp"
+check "frame 5 saved" is_frame_bmp "$scratch/out/frame-00005.bmp"
+check "only the chosen frames saved" test "$(ls "$scratch/out" | wc -l)" -eq 2
+check "the key took effect" grep -q "frame 1: Up, bitmaps from frame 2 on: logo.bmp and lsd2.bmp" "$scratch/stdout"
+check "closing line" grep -Eq '^6 frames in [0-9.]+ s: [0-9.]+ frames/s$' <(tail -n 1 "$scratch/stdout")
+
+for format in xrgb8888 rgb565 rgb888 index8; do
+    check "$format display" run 0 --images "$demo" --frames 2 --format "$format" \
+        --save 1 --out "$scratch/$format"
+    check "$format frame saved" is_frame_bmp "$scratch/$format/frame-00001.bmp"
+done
+
+# Frames 3 and 11 come after both keys, with the weight past 1.
+for renderer in fast literal; do
+    check "$renderer renderer" run 0 --images "$demo" --frames 12 --renderer "$renderer" \
+        --keys 0:down,2:up --save 3,11 --out "$scratch/$renderer"
+done
+for frame in 00003 00011; do
+    check "fast and literal agree on frame $frame" \
+        cmp -s "$scratch/fast/frame-$frame.bmp" "$scratch/literal/frame-$frame.bmp"
+done
+
+check "no bitmaps: status 1" run 1 --images "$scratch/empty" --frames 1
+check "no bitmaps: the first pair's message" grep -q "Couldnt load Bitmap" "$scratch/stderr"
+cp "$demo/lsd.bmp" "$demo/logo.bmp" "$scratch/half/"
+check "second pair missing: status 1" run 1 --images "$scratch/half" --frames 1
+check "second pair missing: its message" grep -q "Couldnt Load Bitmap" "$scratch/stderr"
+
+check "unknown option: status 2" run 2 --frame 3
+check "unknown option: usage shown" grep -q "^usage: fractals-render" "$scratch/stderr"
+check "--save without --out: status 2" run 2 --save 1
+check "help: status 0" run 0 --help
+
+echo "$passed passed, $failures failed"
+[ "$failures" -eq 0 ]
