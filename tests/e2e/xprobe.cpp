@@ -1,0 +1,192 @@
+// xprobe: the few X requests the end-to-end tests need that the stock tools
+// don't make exactly: find a top-level window by its exact title, report its
+// size, summarise its pixels, and close it the way a window manager does (a
+// WM_DELETE_WINDOW message, not a destroy).
+//
+//   xprobe find TITLE TIMEOUT_MS   prints the window id once it is viewable
+//   xprobe size WIN                prints "W H"
+//   xprobe pixels WIN              prints "nonblack=N hash=H"
+//   xprobe close WIN               sends WM_DELETE_WINDOW; fails if not offered
+//
+// Exit status 0 on success, 1 when the request fails, 2 on a usage error.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace {
+
+struct DisplayCloser {
+    void operator()(Display* d) const { XCloseDisplay(d); }
+};
+using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+
+// A window that vanishes between listing and asking must not abort the probe.
+int ignoreErrors(Display*, XErrorEvent*) { return 0; }
+
+std::string titleOf(Display* d, Window w) {
+    std::string title;
+    // Prefer the UTF-8 name a modern toolkit sets; fall back to WM_NAME.
+    const Atom netName = XInternAtom(d, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, w, netName, 0, 1024, False, utf8, &type, &format, &count, &after,
+                           &data) == Success &&
+        data != nullptr) {
+        if (type == utf8) title.assign(reinterpret_cast<char*>(data), count);
+        XFree(data);
+    }
+    if (!title.empty()) return title;
+    char* name = nullptr;
+    if (XFetchName(d, w, &name) && name != nullptr) {
+        title = name;
+        XFree(name);
+    }
+    return title;
+}
+
+bool viewable(Display* d, Window w) {
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(d, w, &attributes) && attributes.map_state == IsViewable;
+}
+
+// Depth-first over the whole tree: without a window manager the titled
+// window is a child of the root, under one it may be a grandchild.
+Window findTitled(Display* d, Window under, const std::string& title) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(d, under, &root, &parent, &children, &count)) return None;
+    Window found = None;
+    for (unsigned int i = 0; i < count && found == None; ++i) {
+        if (titleOf(d, children[i]) == title && viewable(d, children[i]))
+            found = children[i];
+        else
+            found = findTitled(d, children[i], title);
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+}
+
+int find(Display* d, const std::string& title, long timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const Window w = findTitled(d, DefaultRootWindow(d), title);
+        if (w != None) {
+            std::printf("0x%lx\n", w);
+            return 0;
+        }
+        if (std::chrono::steady_clock::now() > deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::fprintf(stderr, "xprobe: no viewable window titled \"%s\"\n", title.c_str());
+    return 1;
+}
+
+int size(Display* d, Window w) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(d, w, &attributes)) return 1;
+    std::printf("%d %d\n", attributes.width, attributes.height);
+    return 0;
+}
+
+// What is on the screen inside the window (children included, as shown).
+int pixels(Display* d, Window w) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(d, w, &attributes)) return 1;
+    XImage* image = XGetImage(d, w, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+    if (image == nullptr) return 1;
+    // A true-colour pixel is black when its colour bits are 0; an indexed
+    // one when its colour map entry is (asked once per index).
+    const Visual* visual = attributes.visual;
+    const bool indexed = visual->c_class != TrueColor && visual->c_class != DirectColor;
+    const unsigned long colourBits = visual->red_mask | visual->green_mask | visual->blue_mask;
+    std::map<unsigned long, bool> blackIndex;
+    auto isBlack = [&](unsigned long p) {
+        if (!indexed) return (p & colourBits) == 0;
+        auto known = blackIndex.find(p);
+        if (known != blackIndex.end()) return known->second;
+        XColor colour;
+        colour.pixel = p;
+        XQueryColor(d, attributes.colormap, &colour);
+        return blackIndex[p] = (colour.red | colour.green | colour.blue) == 0;
+    };
+
+    long nonBlack = 0;
+    uint64_t hash = 1469598103934665603ull;  // FNV-1a over the pixel values
+    for (int y = 0; y < image->height; ++y) {
+        for (int x = 0; x < image->width; ++x) {
+            const unsigned long p = XGetPixel(image, x, y);
+            if (!isBlack(p)) ++nonBlack;
+            hash = (hash ^ p) * 1099511628211ull;
+        }
+    }
+    XDestroyImage(image);
+    std::printf("nonblack=%ld hash=%016llx\n", nonBlack, static_cast<unsigned long long>(hash));
+    return 0;
+}
+
+int close(Display* d, Window w) {
+    const Atom protocols = XInternAtom(d, "WM_PROTOCOLS", False);
+    const Atom deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
+    Atom* offered = nullptr;
+    int count = 0;
+    bool offers = false;
+    if (XGetWMProtocols(d, w, &offered, &count)) {
+        for (int i = 0; i < count; ++i) offers = offers || offered[i] == deleteWindow;
+        XFree(offered);
+    }
+    if (!offers) {
+        std::fprintf(stderr, "xprobe: window 0x%lx does not take WM_DELETE_WINDOW\n", w);
+        return 1;
+    }
+    XEvent event;
+    std::memset(&event, 0, sizeof event);
+    event.xclient.type = ClientMessage;
+    event.xclient.window = w;
+    event.xclient.message_type = protocols;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(deleteWindow);
+    event.xclient.data.l[1] = CurrentTime;
+    if (!XSendEvent(d, w, False, NoEventMask, &event)) return 1;
+    XSync(d, False);
+    return 0;
+}
+
+int usage() {
+    std::fputs("usage: xprobe find TITLE TIMEOUT_MS | size WIN | pixels WIN | close WIN\n", stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3 && argc != 4) return usage();
+    const std::string command = argv[1];
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display) {
+        std::fputs("xprobe: cannot open the display\n", stderr);
+        return 1;
+    }
+    XSetErrorHandler(ignoreErrors);
+    Display* d = display.get();
+
+    if (command == "find" && argc == 4) return find(d, argv[2], std::strtol(argv[3], nullptr, 10));
+    if (argc != 3) return usage();
+    const Window w = std::strtoul(argv[2], nullptr, 0);
+    if (command == "size") return size(d, w);
+    if (command == "pixels") return pixels(d, w);
+    if (command == "close") return close(d, w);
+    return usage();
+}
