@@ -1,6 +1,8 @@
 // Surface access: bitmap reads, display writes, the cross-fade and bitmap handles.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <climits>
 #include <type_traits>
 #include <vector>
@@ -398,6 +400,20 @@ TEST(SurfaceHandle, NewOrFailedHandleHoldsNothing) {
     std::fputs("BM but not really a bitmap", f);
     std::fclose(f);
     EXPECT_FALSE(handle.load(notABitmap));
+    EXPECT_EQ(handle.surface(), nullptr);
+}
+
+// Neither may hang or be mistaken for a file: a FIFO with no writer would
+// block the open for ever.
+TEST(SurfaceHandle, RefusesWhatIsNotARegularFile) {
+    TempDir dir;
+    SurfaceHandle handle;
+    const std::string folder = dir.file("folder.bmp");
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    EXPECT_FALSE(handle.load(folder));
+    const std::string fifo = dir.file("fifo.bmp");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(handle.load(fifo));
     EXPECT_EQ(handle.surface(), nullptr);
 }
 

@@ -1,6 +1,8 @@
 #include "surface/SurfaceHandle.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
 
 bool hasSaneGeometry(const SDL_Surface* s) {
     if (s == nullptr || s->format == nullptr) return false;
@@ -24,6 +26,13 @@ bool SurfaceHandle::adopt(SDL_Surface* surface) {
 }
 
 bool SurfaceHandle::load(const std::string& fileName) {
+    // Only a regular file can be a bitmap: opening a FIFO would block until a
+    // writer comes, which may be never.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(fileName, error)) {
+        reset();
+        return false;
+    }
     SDL_RWops* stream = SDL_RWFromFile(fileName.c_str(), "rb");
     // SDL_LoadBMP_RW closes the stream itself (freesrc = 1), on success or not.
     return adopt(stream ? SDL_LoadBMP_RW(stream, 1) : nullptr);
