@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Every hostile bitmap under one of the four names, the other three sound:
+# fractals-render either renders or refuses with that name's load message and
+# status 1. A crash, a hang, a sanitizer report or any other message fails.
+#
+#   hostile.sh FRACTALS_RENDER FORGE_BMP DEFAULT_BITMAPS NAME
+#     NAME: lsd, logo, lsd2 or logo2
+# Prints one line per case: "NAME CASE rendered|refused".
+set -u
+
+RENDER=$1 FORGE=$2 DEFAULTS=$(cd "$3" && pwd) NAME=$4
+case "$NAME" in
+lsd | logo) message="Couldnt load Bitmap" ;;
+lsd2 | logo2) message="Couldnt Load Bitmap" ;;
+*) echo "unknown name $NAME" >&2; exit 2 ;;
+esac
+
+WORK=$(mktemp -d)
+trap 'chmod -R u+rwx "$WORK"; rm -rf "$WORK"' EXIT
+mkdir "$WORK/corpus"
+"$FORGE" corpus "$WORK/corpus" || { echo "forge_bmp failed" >&2; exit 1; }
+
+# Cases that are not bitmap files at all: made here, not by the forger.
+extra_cases=(directory unreadable fifo dangling-link)
+make_extra() {  # make_extra CASE PATH
+    case "$1" in
+    directory) mkdir "$2" ;;
+    unreadable) cp "$DEFAULTS/lsd.bmp" "$2" && chmod 000 "$2" ;;
+    fifo) mkfifo "$2" ;;
+    dangling-link) ln -s "$WORK/nowhere.bmp" "$2" ;;
+    esac
+}
+
+# Root reads any file whatever its mode; without these two capabilities the
+# mode applies to root as well.
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then as_user=(setpriv --bounding-set -dac_override,-dac_read_search --); fi
+
+failures=0 passed=0
+run_case() {  # run_case CASE EXPECT
+    local case=$1 expect=$2 dir="$WORK/run-$1"
+    mkdir "$dir"
+    for other in lsd logo lsd2 logo2; do
+        [ "$other" = "$NAME" ] || ln -s "$DEFAULTS/$other.bmp" "$dir/$other.bmp"
+    done
+    if [ -e "$WORK/corpus/$case.bmp" ]; then
+        cp "$WORK/corpus/$case.bmp" "$dir/$NAME.bmp"
+    else
+        make_extra "$case" "$dir/$NAME.bmp"
+    fi
+
+    timeout 60 "${as_user[@]}" "$RENDER" --images "$dir" --frames 2 >"$dir.out" 2>"$dir.err"
+    local status=$? outcome
+    if [ "$status" -eq 0 ] && [ ! -s "$dir.err" ] &&
+        tail -n1 "$dir.out" | grep -qE '^2 frames in [0-9.]+ s: [0-9.]+ frames/s$'; then
+        outcome=rendered
+    elif [ "$status" -eq 1 ] && [ "$(cat "$dir.err")" = "fractals-render: $message" ]; then
+        outcome=refused
+    else
+        outcome="status $status"
+    fi
+    echo "$NAME $case $outcome"
+
+    local ok=no
+    case "$expect:$outcome" in
+    render:rendered | fail:refused | either:rendered | either:refused) ok=yes ;;
+    esac
+    if [ "$ok" = yes ]; then
+        passed=$((passed + 1))
+    else
+        failures=$((failures + 1))
+        echo "  FAILED: expected $expect; standard error:" >&2
+        head -c 4000 "$dir.err" >&2
+    fi
+    rm -rf "$dir"
+}
+
+while read -r case expect; do run_case "$case" "$expect"; done <"$WORK/corpus/cases.txt"
+for case in "${extra_cases[@]}"; do run_case "$case" fail; done
+
+echo "hostile bitmaps as $NAME.bmp: $passed passed, $failures failed"
+[ "$failures" -eq 0 ]
