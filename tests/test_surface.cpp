@@ -213,15 +213,18 @@ TEST(PutPixel, UnknownByteSizeThrowsWithoutWriting) {
         SDL_Surface* s = display.surface.get();
         const std::vector<uint8_t> before = allBytes(s);
         s->format->BytesPerPixel = size;
+        s->offset = s->pitch;  // needs locking: a throw must not leave it locked
         try {
             display.window.putPixel(1, 1, 0x11223344u);
             ADD_FAILURE() << "no ErrorMsg for " << int(size) << " bytes per pixel";
         } catch (const ErrorMsg& error) {
             EXPECT_EQ(error.message, "Unknown BitDepth");
         }
+        const int lockedAfter = s->locked;
+        s->offset = 0;
         s->format->BytesPerPixel = 4;
         EXPECT_EQ(allBytes(s), before);
-        EXPECT_EQ(s->locked, 0);
+        EXPECT_EQ(lockedAfter, 0);
     }
 }
 
