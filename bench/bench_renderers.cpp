@@ -1,0 +1,120 @@
+// bench_renderers: frames 0-999 of the scene's use of the renderer (the
+// first bitmap of each pair, the weight growing by halves) rendered by the
+// fast and the literal renderer on every display format, alternating frame
+// by frame so both meet the same machine conditions. Prints frames per
+// second for each, their ratio, and the fast renderer's milliseconds per
+// frame; checks every frame of the two is identical on the way.
+//
+// Usage: bench_renderers [bitmap directory] [frames]
+// The directory holds lsd.bmp and lsd2.bmp (the demo's defaults are drawn
+// into the build's demo folder); without one, generated bitmaps are used.
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/AppWindow.h"
+#include "fractal/FastRenderer.h"
+#include "fractal/LiteralRenderer.h"
+#include "surface/DisplayFormat.h"
+#include "surface/SurfaceHandle.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Bold areas of full and zero channels with some part-strength ones, like
+// the demo's bitmaps, in the 24-bit layout a BMP loads as.
+bool generatedBitmap(SurfaceHandle& handle, uint32_t seed) {
+    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, julia::kColumns, julia::kRows, 24,
+                                          0xFF0000, 0xFF00, 0xFF, 0);
+    if (s == nullptr) return false;
+    for (int y = 0; y < s->h; ++y)
+        for (int x = 0; x < s->w; ++x) {
+            uint32_t h = seed ^ (static_cast<uint32_t>(x / 16) * 0x9E3779B1u) ^
+                         (static_cast<uint32_t>(y / 12) * 0x85EBCA77u);
+            h ^= h >> 15;
+            h *= 0x2C1B3C6Du;
+            h ^= h >> 12;
+            uint8_t* p = static_cast<uint8_t*>(s->pixels) + y * s->pitch + 3 * x;
+            for (int c = 0; c < 3; ++c) p[c] = (h >> (8 * c)) & 1 ? 255 : ((h >> (8 * c + 1)) & 3) * 20;
+        }
+    return handle.adopt(s);
+}
+
+bool sameFrame(const SDL_Surface* a, const SDL_Surface* b) {
+    for (int y = 0; y < a->h; ++y)
+        if (std::memcmp(static_cast<const uint8_t*>(a->pixels) + y * a->pitch,
+                        static_cast<const uint8_t*>(b->pixels) + y * b->pitch,
+                        a->w * a->format->BytesPerPixel) != 0)
+            return false;
+    return true;
+}
+
+template <typename T>
+bool sameBits(const T& a, const T& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+bool sameState(const JuliaState& a, const JuliaState& b) {
+    return sameBits(a.viewRadius, b.viewRadius) && sameBits(a.juliaA, b.juliaA) &&
+           sameBits(a.juliaB, b.juliaB) && sameBits(a.redCoefficient, b.redCoefficient) &&
+           sameBits(a.greenCoefficient, b.greenCoefficient);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string directory = argc > 1 ? argv[1] : "";
+    const int frames = argc > 2 ? std::atoi(argv[2]) : 1000;
+
+    SurfaceHandle imageA, imageB;
+    if (directory.empty()) {
+        if (!generatedBitmap(imageA, 1) || !generatedBitmap(imageB, 2)) return 1;
+    } else if (!imageA.load(directory + "/lsd.bmp") || !imageB.load(directory + "/lsd2.bmp")) {
+        std::fprintf(stderr, "cannot load lsd.bmp and lsd2.bmp from %s\n", directory.c_str());
+        return 1;
+    }
+
+    std::printf("frames 0-%d, 320 x 240, bitmaps: %s\n", frames - 1,
+                directory.empty() ? "generated" : directory.c_str());
+    std::printf("%-9s %12s %12s %8s %14s %9s %10s\n", "format", "fast fps", "literal fps",
+                "ratio", "fast ms/frame", "redone", "identical");
+    bool allIdentical = true;
+    for (DisplayFormat format : kAllDisplayFormats) {
+        SurfacePtr fastDisplay = createDisplaySurface(format, julia::kColumns, julia::kRows);
+        SurfacePtr literalDisplay = createDisplaySurface(format, julia::kColumns, julia::kRows);
+        if (!fastDisplay || !literalDisplay) return 1;
+        AppWindow fastWindow(fastDisplay.get()), literalWindow(literalDisplay.get());
+        FastRenderer fast;
+        LiteralRenderer literal;
+
+        Clock::duration fastTime{}, literalTime{};
+        size_t redone = 0;
+        bool identical = true;
+        float weight = 0.0f;
+        for (int i = 0; i < frames; ++i, weight += 0.5f) {
+            const Clock::time_point t0 = Clock::now();
+            fast.render(fastWindow, &imageA, &imageB, weight);
+            const Clock::time_point t1 = Clock::now();
+            literal.render(literalWindow, &imageA, &imageB, weight);
+            const Clock::time_point t2 = Clock::now();
+            fastTime += t1 - t0;
+            literalTime += t2 - t1;
+            redone += fast.lastUnruledCount();
+            identical = identical && sameFrame(fastDisplay.get(), literalDisplay.get()) &&
+                        sameState(fast.state, literal.state);
+        }
+        const double fastSeconds = std::chrono::duration<double>(fastTime).count();
+        const double literalSeconds = std::chrono::duration<double>(literalTime).count();
+        std::printf("%-9s %12.1f %12.1f %8.1f %14.3f %9zu %10s\n", formatName(format),
+                    frames / fastSeconds, frames / literalSeconds, literalSeconds / fastSeconds,
+                    1000.0 * fastSeconds / frames, redone, identical ? "yes" : "NO");
+        allIdentical = allIdentical && identical;
+    }
+    return allIdentical ? 0 : 1;
+}

@@ -1,0 +1,43 @@
+// FastKernels: the fast renderer's inner loops, one row of 320 pixels at a
+// time. Each is compiled twice, for baseline x86-64 and for AVX2, and the
+// loader picks one for the machine. Every lane does the reference's double
+// operations in the reference's order, so the widths change nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "fractal/Complex.h"
+#include "surface/ColourMap.h"
+
+namespace fastkernels {
+
+// Escape counts of one row, column x starting at (re0[x], im0), and the raw
+// value of each pixel's fractal colour with red and green 0 (rawByCount[n]).
+void escapeCounts(const double* re0, double im0, Complex c, const double* rawByCount,
+                  double* counts, double* raw);
+
+// One row shaded on the assumption that every pixel's fractal colour has red
+// and green 0, and the test of that assumption.
+struct ShadeRow {
+    const double* counts;  // escape counts
+    const double* raw;     // the fractal colour's raw value with red and green 0
+    const uint8_t *aR, *aG, *aB;  // slotA's channel bytes
+    const uint8_t *bR, *bG, *bB;  // slotB's
+    float weight = 0, complement = 0;
+    // The coefficients each pixel is fed (the previous pixel's red and green
+    // v); null when the caller tests the row itself.
+    const float* coefficientRed = nullptr;
+    const float* coefficientGreen = nullptr;
+
+    float *red, *green;  // each pixel's v, before conversion to bytes
+    uint32_t* colours;   // each pixel's channel bytes as 0xRRGGBB
+};
+
+// False when some pixel's coefficients could make a sine +-1: the caller
+// finds which and works them out exactly.
+bool shadeRow(const ShadeRow& row);
+
+// SDL_MapRGB of each 0xRRGGBB colour, on a format without a palette.
+void packTrueColour(const TrueColourLayout& layout, const uint32_t* colours, uint32_t* pixels);
+
+}  // namespace fastkernels

@@ -1,0 +1,219 @@
+#include "fractal/FastRenderer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/AppWindow.h"
+#include "fractal/ExactShortcuts.h"
+#include "fractal/FastKernels.h"
+#include "fractal/JuliaMaths.h"
+#include "surface/PixelAccess.h"
+#include "surface/RowAccess.h"
+#include "surface/SurfaceHandle.h"
+
+using namespace julia;
+
+namespace {
+
+constexpr int32_t kPixels = kColumns * kRows;
+
+const SDL_Surface* surfaceOf(const SurfaceHandle* slot) {
+    return slot != nullptr ? slot->surface() : nullptr;
+}
+
+bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+}  // namespace
+
+FastRenderer::FastRenderer() { unruled.reserve(kPixels); }
+
+bool FastRenderer::fastPathFits(const SDL_Surface* s) {
+    if (s == nullptr || s->format == nullptr || s->pixels == nullptr || needsLock(s)) return false;
+    const int bytes = s->format->BytesPerPixel;
+    return bytes >= 1 && bytes <= 4 && s->w >= kColumns && s->h >= kRows &&
+           s->pitch >= kColumns * bytes;
+}
+
+// The reference writes such a display pixel by pixel, locking, clipping or
+// throwing "Unknown BitDepth" as it must; it runs on this renderer's state,
+// which is handed back even when it throws midway.
+void FastRenderer::renderByReference(AppWindow& window, const SurfaceHandle* slotA,
+                                     const SurfaceHandle* slotB, float w) {
+    reference.state = state;
+    try {
+        reference.render(window, slotA, slotB, w);
+    } catch (...) {
+        state = reference.state;
+        throw;
+    }
+    state = reference.state;
+}
+
+void FastRenderer::render(AppWindow& window, const SurfaceHandle* slotA,
+                          const SurfaceHandle* slotB, float w) {
+    if (!fastPathFits(window.screen)) return renderByReference(window, slotA, slotB, w);
+
+    display = window.screen;
+    bitmapA = surfaceOf(slotA);
+    bitmapB = surfaceOf(slotB);
+    const Coefficients start{state.redCoefficient, state.greenCoefficient};
+    frame = state.beginFrame(w);
+    prepareFrame(w);
+
+    shadeInBulk();
+    // The bulk pass left the last pixel's v in the row buffers: the state
+    // after the frame, unless the last pixel is redone below.
+    state.redCoefficient = row.aboveRed[kColumns - 1];
+    state.greenCoefficient = row.aboveGreen[kColumns - 1];
+    testFirstRow(start);
+    settleUnruled(start);
+
+    state.endFrame();
+}
+
+void FastRenderer::prepareFrame(float w) {
+    weight = w;
+    colours.prepare(display->format);
+    for (int32_t x = 0; x < kColumns; ++x)
+        re0[x] = static_cast<float>(static_cast<double>(x) * frame.spanX * kColumnScale + frame.left);
+    for (int32_t y = 0; y < kRows; ++y)
+        im0[y] = static_cast<double>(y) * frame.spanY * kRowScale + frame.top;
+    for (int n = 1; n <= kMaxIterations; ++n) rawByCount[n] = colours.map(0, 0, fractalBlue(n));
+    unruled.clear();
+}
+
+// Row by row, so the bitmaps and the display are walked in memory order.
+// Pixel (x, y) is fed the coefficients of (x, y - 1), the row above; row 0
+// is fed from the previous column's last row and is tested at the end.
+void FastRenderer::shadeInBulk() {
+    fastkernels::ShadeRow job;
+    job.counts = row.counts.data();
+    job.raw = row.raw.data();
+    job.aR = row.aR.data(), job.aG = row.aG.data(), job.aB = row.aB.data();
+    job.bR = row.bR.data(), job.bG = row.bG.data(), job.bB = row.bB.data();
+    job.weight = weight;
+    job.complement = frame.complement;
+    job.red = row.red.data(), job.green = row.green.data();
+    job.colours = row.colours.data();
+
+    for (int32_t y = 0; y < kRows; ++y) {
+        readChannelRow(bitmapA, y, kColumns, {row.aR.data(), row.aG.data(), row.aB.data()});
+        readChannelRow(bitmapB, y, kColumns, {row.bR.data(), row.bG.data(), row.bB.data()});
+        fastkernels::escapeCounts(re0.data(), im0[y], frame.c, rawByCount.data(),
+                                  row.counts.data(), row.raw.data());
+
+        job.coefficientRed = y > 0 ? row.aboveRed.data() : nullptr;
+        job.coefficientGreen = y > 0 ? row.aboveGreen.data() : nullptr;
+        if (!fastkernels::shadeRow(job)) {
+            for (int32_t x = 0; x < kColumns; ++x) {
+                const double n = row.counts[x];
+                if (!sineRuledOutOfPeaks(n * row.aboveRed[x] * kSineScale) ||
+                    !sineRuledOutOfPeaks(n * row.aboveGreen[x] * kSineScale))
+                    unruled.push_back(x * kRows + y);
+            }
+        }
+        if (y == 0) row.firstRowCounts = row.counts;
+        writeRow(y);
+        row.aboveRed = row.red;
+        row.aboveGreen = row.green;
+    }
+}
+
+void FastRenderer::writeRow(int32_t y) {
+    if (colours.trueColour()) {
+        fastkernels::packTrueColour(colours.layout(), row.colours.data(), row.pixels.data());
+    } else {
+        for (int32_t x = 0; x < kColumns; ++x) {
+            const uint32_t c = row.colours[x];
+            row.pixels[x] = colours.map(static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
+                                        static_cast<uint8_t>(c));
+        }
+    }
+
+    uint8_t* out = static_cast<uint8_t*>(display->pixels) + static_cast<size_t>(y) * display->pitch;
+    switch (display->format->BytesPerPixel) {
+    case 1:
+        for (int32_t x = 0; x < kColumns; ++x) out[x] = static_cast<uint8_t>(row.pixels[x]);
+        break;
+    case 2:
+        for (int32_t x = 0; x < kColumns; ++x) {
+            const uint16_t word = static_cast<uint16_t>(row.pixels[x]);
+            std::memcpy(out + 2 * x, &word, sizeof word);
+        }
+        break;
+    case 3:  // lowest byte first, whatever the machine's byte order
+        for (int32_t x = 0; x < kColumns; ++x) {
+            out[3 * x] = static_cast<uint8_t>(row.pixels[x]);
+            out[3 * x + 1] = static_cast<uint8_t>(row.pixels[x] >> 8);
+            out[3 * x + 2] = static_cast<uint8_t>(row.pixels[x] >> 16);
+        }
+        break;
+    case 4:
+        std::memcpy(out, row.pixels.data(), sizeof row.pixels);
+        break;
+    }
+}
+
+// Row 0 of column x is fed by row 239 of column x - 1 (whose v the row
+// buffers still hold), and pixel (0, 0) by the state the frame began with.
+void FastRenderer::testFirstRow(Coefficients start) {
+    for (int32_t x = 0; x < kColumns; ++x) {
+        const double red = x == 0 ? start.red : row.aboveRed[x - 1];
+        const double green = x == 0 ? start.green : row.aboveGreen[x - 1];
+        const double n = row.firstRowCounts[x];
+        if (!sineRuledOutOfPeaks(n * red * kSineScale) || !sineRuledOutOfPeaks(n * green * kSineScale))
+            unruled.push_back(x * kRows);
+    }
+}
+
+// In the reference's order: from each uncleared pixel, redo pixels exactly
+// until one comes out as the bulk pass assumed; from there on the bulk
+// results (and the tests made with them) hold until the next uncleared one.
+void FastRenderer::settleUnruled(Coefficients start) {
+    std::sort(unruled.begin(), unruled.end());
+    size_t next = 0;
+    while (next < unruled.size()) {
+        int32_t index = unruled[next];
+        Coefficients carried = index == 0 ? start : assumedCoefficients(index - 1);
+        while (!redoExactly(index, carried) && index + 1 < kPixels) ++index;
+        if (index == kPixels - 1) {
+            state.redCoefficient = carried.red;
+            state.greenCoefficient = carried.green;
+        }
+        while (next < unruled.size() && unruled[next] <= index) ++next;
+    }
+}
+
+// The red and green v the bulk pass gave the pixel (red = green = 0 assumed).
+FastRenderer::Coefficients FastRenderer::assumedCoefficients(int32_t index) const {
+    const int32_t x = index / kRows, y = index % kRows;
+    const int n = escapeCount(Complex(re0[x], im0[y]), frame.c);
+    const PixelSample a = readPixel(bitmapA, x, y);
+    const PixelSample b = readPixel(bitmapB, x, y);
+    const double m = rawByCount[n];
+    return {mixChannel(a.r, b.r, weight, frame.complement, m),
+            mixChannel(a.g, b.g, weight, frame.complement, m)};
+}
+
+// The reference's steps for one pixel, fed `carried`, which becomes the
+// pixel's own red and green v. True when they equal the bulk pass's.
+bool FastRenderer::redoExactly(int32_t index, Coefficients& carried) {
+    const int32_t x = index / kRows, y = index % kRows;
+    SDL_PixelFormat* format = display->format;
+    const int n = escapeCount(Complex(re0[x], im0[y]), frame.c);
+    const Uint32 fractalPixel = SDL_MapRGB(format, fractalRed(n, carried.red),
+                                           fractalGreen(n, carried.green), fractalBlue(n));
+    const PixelSample a = readPixel(bitmapA, x, y);
+    const PixelSample b = readPixel(bitmapB, x, y);
+    const double m = fractalPixel;
+    const float red = mixChannel(a.r, b.r, weight, frame.complement, m);
+    const float green = mixChannel(a.g, b.g, weight, frame.complement, m);
+    const float blue = mixChannel(a.b, b.b, weight, frame.complement, m);
+    writePixel(display, x, y,
+               SDL_MapRGB(format, wrapToByte(red), wrapToByte(green), wrapToByte(blue)));
+
+    carried = {red, green};
+    const double assumed = rawByCount[n];
+    return sameBits(red, mixChannel(a.r, b.r, weight, frame.complement, assumed)) &&
+           sameBits(green, mixChannel(a.g, b.g, weight, frame.complement, assumed));
+}

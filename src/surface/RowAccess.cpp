@@ -1,0 +1,79 @@
+#include "surface/RowAccess.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// The low three bytes of each raw value, as readPixel splits them.
+template <typename Word>
+void splitWords(const uint8_t* row, int32_t count, ChannelRow out) {
+    for (int32_t x = 0; x < count; ++x) {
+        Word w;
+        std::memcpy(&w, row + static_cast<size_t>(x) * sizeof(Word), sizeof w);
+        const uint32_t raw = w;
+        out.r[x] = static_cast<uint8_t>(raw);
+        out.g[x] = static_cast<uint8_t>(raw >> 8);
+        out.b[x] = static_cast<uint8_t>(raw >> 16);
+    }
+}
+
+// Three-byte pixels name their bytes by the shifts; the usual layout (red
+// last in memory, as a 24-bit BMP loads) gets its own copy the compiler can
+// specialise.
+template <int R, int G, int B>
+void splitTriples(const uint8_t* row, int32_t count, ChannelRow out) {
+    for (int32_t x = 0; x < count; ++x) {
+        const uint8_t* p = row + 3 * static_cast<size_t>(x);
+        out.r[x] = p[R];
+        out.g[x] = p[G];
+        out.b[x] = p[B];
+    }
+}
+
+void splitTriples(const SDL_PixelFormat* f, const uint8_t* row, int32_t count, ChannelRow out) {
+    if (f->Rshift == 16 && f->Gshift == 8 && f->Bshift == 0)
+        return splitTriples<2, 1, 0>(row, count, out);
+    // Shifts beyond the three bytes can't name one of them; those read as 0.
+    auto byteAt = [](const uint8_t* p, uint8_t shift) { return shift < 24 ? p[shift / 8] : uint8_t{0}; };
+    for (int32_t x = 0; x < count; ++x) {
+        const uint8_t* p = row + 3 * static_cast<size_t>(x);
+        out.r[x] = byteAt(p, f->Rshift);
+        out.g[x] = byteAt(p, f->Gshift);
+        out.b[x] = byteAt(p, f->Bshift);
+    }
+}
+
+void fill(ChannelRow out, int32_t from, int32_t to, uint8_t value) {
+    if (from >= to) return;
+    std::memset(out.r + from, value, to - from);
+    std::memset(out.g + from, value, to - from);
+    std::memset(out.b + from, value, to - from);
+}
+
+}  // namespace
+
+void readChannelRow(const SDL_Surface* s, int32_t y, int32_t count, ChannelRow out) {
+    if (s == nullptr || s->pixels == nullptr || y < 0 || y >= s->h) return fill(out, 0, count, 0);
+
+    const int32_t inside = std::clamp(s->w, 0, count);
+    fill(out, inside, count, 0);  // past the right edge: black
+
+    const auto* base = static_cast<const uint8_t*>(s->pixels);
+    const size_t rowOffset = static_cast<size_t>(y) * s->pitch;
+    // readPixel indexes 2- and 4-byte pixels as words from row / size, which
+    // differs from the row's first byte when the pitch isn't a multiple of it.
+    switch (s->format->BytesPerPixel) {
+    case 1: {
+        const uint8_t* row = base + rowOffset;
+        std::memcpy(out.r, row, inside);
+        std::memset(out.g, 0, inside);
+        std::memset(out.b, 0, inside);
+        return;
+    }
+    case 2: return splitWords<uint16_t>(base + rowOffset / 2 * 2, inside, out);
+    case 3: return splitTriples(s->format, base + rowOffset, inside, out);
+    case 4: return splitWords<uint32_t>(base + rowOffset / 4 * 4, inside, out);
+    default: return fill(out, 0, inside, 255);
+    }
+}

@@ -1,0 +1,521 @@
+// The fast renderer against the reference: every shortcut it takes checked
+// where it could go wrong, then both renderers run side by side on every
+// display format, frame after frame, comparing every pixel and the state.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <initializer_list>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/AppWindow.h"
+#include "app/ErrorMsg.h"
+#include "fractal/ExactShortcuts.h"
+#include "fractal/FastRenderer.h"
+#include "fractal/JuliaMaths.h"
+#include "fractal/LiteralRenderer.h"
+#include "support/TestSurfaces.h"
+#include "surface/ColourMap.h"
+#include "surface/DisplayFormat.h"
+#include "surface/PixelAccess.h"
+#include "surface/RowAccess.h"
+
+using namespace testsupport;
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+
+float floatFromBits(uint32_t bits) {
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+// ---------------------------------------------------------------------------
+// The escape test without a square root
+
+TEST(EscapeBound, AgreesWithTheSquareRootAroundSixteenAndEverywhereElse) {
+    auto agrees = [](double d) { return (std::sqrt(d) > 4.0) == (d > julia::kEscapeSquareBound); };
+    double d = 16.0;
+    for (int i = 0; i < (1 << 20); ++i) d = std::nextafter(d, 0.0);
+    for (int i = 0; i < (1 << 21); ++i, d = std::nextafter(d, 100.0)) ASSERT_TRUE(agrees(d)) << d;
+
+    EXPECT_FALSE(std::sqrt(julia::kEscapeSquareBound) > 4.0);
+    EXPECT_TRUE(std::sqrt(std::nextafter(julia::kEscapeSquareBound, 100.0)) > 4.0);
+    for (double special : {0.0, -0.0, 1e-310, 1e300, std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN()})
+        EXPECT_TRUE(agrees(special)) << special;
+    uint64_t bits = 0x9E3779B97F4A7C15u;  // a spread of positive doubles
+    for (int i = 0; i < 1000000; ++i) {
+        bits = bits * 6364136223846793005u + 1442695040888963407u;
+        const uint64_t positive = bits >> 1;
+        double v;
+        std::memcpy(&v, &positive, sizeof v);
+        ASSERT_TRUE(agrees(v)) << v;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The sine test: never rules out a double whose sine is +-1
+
+// The peak pi/2 + k pi in long double (64-bit mantissa), good enough to
+// centre a scan of doubles on it.
+long double peak(long double k) {
+    const long double pi = 3.14159265358979323846264338327950288L;
+    return (k + 0.5L) * pi;
+}
+
+TEST(SineTest, EveryDoubleWhoseSineIsOneIsLeftToSin) {
+    int unitSines = 0;
+    for (long double k = 0; k < 4e12L; k = std::floor(k * 1.37L) + 1) {
+        for (long double sign : {1.0L, -1.0L}) {
+            const double centre = static_cast<double>(sign * peak(k));
+            // Wide enough to pass the window on each side at every magnitude.
+            double x = centre;
+            for (int i = 0; i < 64; ++i) x = std::nextafter(x, -1e300);
+            for (int i = 0; i < 128 + (k < 1e6L ? 4096 : 0); ++i, x = std::nextafter(x, 1e300)) {
+                if (std::fabs(std::sin(x)) != 1.0) continue;
+                ++unitSines;
+                ASSERT_FALSE(julia::sineRuledOutOfPeaks(x)) << "x = " << x;
+                // The premise of the window: sin is +-1 only this close to a peak.
+                if (k < 1e6L) {
+                    EXPECT_LT(std::fabs(static_cast<long double>(x) - sign * peak(k)), 1.5e-8L);
+                }
+            }
+        }
+    }
+    EXPECT_GT(unitSines, 1000) << "the scan must meet many sines of exactly +-1";
+}
+
+TEST(SineTest, RulesOutWhatLiesBeyondTheWindowAndGivesUpWhereItCantTell) {
+    for (long double k = 0; k < 1e6L; k = std::floor(k * 1.5L) + 1) {
+        const long double p = peak(k);
+        EXPECT_TRUE(julia::sineRuledOutOfPeaks(static_cast<double>(p + 2.5L * julia::kSinePeakWindow))) << k;
+        EXPECT_TRUE(julia::sineRuledOutOfPeaks(static_cast<double>(p - 2.5L * julia::kSinePeakWindow))) << k;
+        EXPECT_FALSE(julia::sineRuledOutOfPeaks(static_cast<double>(p + 0.5L * julia::kSinePeakWindow))) << k;
+    }
+    EXPECT_TRUE(julia::sineRuledOutOfPeaks(0.0));
+    EXPECT_TRUE(julia::sineRuledOutOfPeaks(-0.0));
+    EXPECT_FALSE(julia::sineRuledOutOfPeaks(1e16));
+    EXPECT_FALSE(julia::sineRuledOutOfPeaks(-std::numeric_limits<double>::infinity()));
+    EXPECT_FALSE(julia::sineRuledOutOfPeaks(std::numeric_limits<double>::quiet_NaN()));
+}
+
+// ---------------------------------------------------------------------------
+// Channel bytes through a 32-bit conversion
+
+TEST(ChannelByte, MatchesWrapToByteForEveryFloatAroundTwoToThe31AndASpreadOfOthers) {
+    auto check = [](uint32_t bits) {
+        const float v = floatFromBits(bits);
+        return julia::channelByte(v) == wrapToByte(v);
+    };
+    // Every float of magnitude 2^29 to 2^34, both signs.
+    for (uint32_t sign : {0u, 0x80000000u})
+        for (uint32_t bits = (127u + 29) << 23; bits < (127u + 35) << 23; ++bits)
+            ASSERT_TRUE(check(sign | bits)) << floatFromBits(sign | bits);
+    for (uint64_t bits = 0; bits <= 0xFFFFFFFFu; bits += 997) ASSERT_TRUE(check(uint32_t(bits)));
+    for (uint32_t bits : {0x7F800000u, 0xFF800000u, 0x7FC00000u, 0x00000001u, 0x80000000u})
+        EXPECT_TRUE(check(bits)) << std::hex << bits;
+}
+
+// ---------------------------------------------------------------------------
+// ColourMap against SDL_MapRGB
+
+struct MaskSet {
+    const char* name;
+    int depth;
+    Uint32 r, g, b, a;
+};
+
+TEST(ColourMap, TrueColourEqualsSdlMapRGBForEveryColour) {
+    const MaskSet formats[] = {
+        {"xrgb8888", 32, 0xFF0000, 0xFF00, 0xFF, 0},
+        {"rgba8888", 32, 0xFF000000, 0xFF0000, 0xFF00, 0xFF},
+        {"rgb565", 16, 0xF800, 0x07E0, 0x001F, 0},
+        {"xrgb1555", 16, 0x7C00, 0x03E0, 0x001F, 0},
+        {"argb4444", 16, 0x0F00, 0x00F0, 0x000F, 0xF000},
+        {"rgb888", 24, 0xFF0000, 0xFF00, 0xFF, 0},
+        {"bgr888", 24, 0xFF, 0xFF00, 0xFF0000, 0},
+    };
+    for (const MaskSet& m : formats) {
+        SCOPED_TRACE(m.name);
+        SurfacePtr s(SDL_CreateRGBSurface(SDL_SWSURFACE, 1, 1, m.depth, m.r, m.g, m.b, m.a));
+        ASSERT_TRUE(s);
+        ColourMap colours;
+        colours.prepare(s->format);
+        ASSERT_TRUE(colours.trueColour());
+        for (uint32_t c = 0; c < (1u << 24); ++c) {
+            const uint8_t r = c >> 16, g = c >> 8, b = c;
+            ASSERT_EQ(colours.map(r, g, b), SDL_MapRGB(s->format, r, g, b)) << std::hex << c;
+        }
+    }
+}
+
+TEST(ColourMap, PalettedEqualsSdlMapRGBAndForgetsAChangedPalette) {
+    SurfacePtr s = createDisplaySurface(DisplayFormat::index8, 1, 1);
+    ASSERT_TRUE(s && s->format->palette);
+    ColourMap colours;
+    auto compareSpread = [&] {
+        uint32_t h = 12345;
+        for (int i = 0; i < 200000; ++i) {
+            h = h * 1664525u + 1013904223u;
+            // Repeats (the low bits cycle) exercise hits as well as misses.
+            const uint8_t r = h >> 24, g = (h >> 16) & 0xF0, b = (i % 7) * 40;
+            ASSERT_EQ(colours.map(r, g, b), SDL_MapRGB(s->format, r, g, b)) << int(r) << "," << int(g) << "," << int(b);
+        }
+    };
+    colours.prepare(s->format);
+    ASSERT_FALSE(colours.trueColour());
+    compareSpread();
+
+    // The same colours now sit at reversed indices: a stale cache would answer wrongly.
+    std::vector<SDL_Color> reversed(s->format->palette->colors, s->format->palette->colors + 256);
+    std::reverse(reversed.begin(), reversed.end());
+    SDL_SetColors(s.get(), reversed.data(), 0, 256);
+    colours.prepare(s->format);
+    compareSpread();
+}
+
+// ---------------------------------------------------------------------------
+// Whole-row bitmap reads against readPixel
+
+TEST(RowAccess, GivesReadPixelsBytesForEveryLayoutSizeAndPitch) {
+    std::vector<SurfacePtr> surfaces;
+    for (Layout layout : kAllLayouts) {
+        surfaces.push_back(makeSurface(layout, kWidth, kHeight));
+        surfaces.push_back(makeSurface(layout, 77, 13));
+    }
+    // Pitches that aren't a multiple of the pixel size, over a buffer we own.
+    static std::vector<uint8_t> oddPitchBytes(641 * 12 + 16);
+    surfaces.emplace_back(SDL_CreateRGBSurfaceFrom(oddPitchBytes.data(), 320, 12, 16, 641, 0xF800, 0x07E0, 0x1F, 0));
+    surfaces.emplace_back(SDL_CreateRGBSurfaceFrom(oddPitchBytes.data(), 160, 12, 32, 641, 0xFF0000, 0xFF00, 0xFF, 0));
+    SurfacePtr fiveBytes = makeSurface(Layout::xrgb8888, 40, 4);
+    for (auto& s : surfaces) fillPattern(s.get(), 7);
+
+    uint8_t r[kWidth], g[kWidth], b[kWidth];
+    auto compare = [&](const SDL_Surface* s, const char* what) {
+        for (int y = -1; y <= (s ? s->h : 1); ++y) {
+            readChannelRow(s, y, kWidth, {r, g, b});
+            for (int x = 0; x < kWidth; ++x) {
+                const PixelSample p = readPixel(s, x, y);
+                ASSERT_TRUE(p.r == r[x] && p.g == g[x] && p.b == b[x]) << what << " at " << x << "," << y;
+            }
+        }
+    };
+    for (auto& s : surfaces) compare(s.get(), "surface");
+    compare(nullptr, "no surface");
+    fiveBytes->format->BytesPerPixel = 5;  // read as white inside, black outside
+    compare(fiveBytes.get(), "5 bytes a pixel");
+    fiveBytes->format->BytesPerPixel = 4;
+}
+
+// ---------------------------------------------------------------------------
+// Both renderers side by side
+
+int framesFromEnvironment(int fallback) {
+    const char* v = std::getenv("FRACTALS_EQUIV_FRAMES");
+    return v != nullptr && std::atoi(v) > 0 ? std::atoi(v) : fallback;
+}
+
+bool sameBits(const JuliaState& a, const JuliaState& b) {
+    return std::memcmp(&a.viewRadius, &b.viewRadius, sizeof a.viewRadius) == 0 &&
+           std::memcmp(&a.juliaA, &b.juliaA, sizeof a.juliaA) == 0 &&
+           std::memcmp(&a.juliaB, &b.juliaB, sizeof a.juliaB) == 0 &&
+           std::memcmp(&a.redCoefficient, &b.redCoefficient, sizeof a.redCoefficient) == 0 &&
+           std::memcmp(&a.greenCoefficient, &b.greenCoefficient, sizeof a.greenCoefficient) == 0;
+}
+
+std::string describe(const JuliaState& s) {
+    std::ostringstream out;
+    out.precision(17);
+    out << "radius " << s.viewRadius << " A " << s.juliaA << " B " << s.juliaB << " red "
+        << s.redCoefficient << " green " << s.greenCoefficient;
+    return out.str();
+}
+
+// One display per renderer, both of the same kind. Before each frame the two
+// are filled with different bytes, so a pixel either renderer leaves
+// unwritten shows up as a difference.
+class SideBySide {
+public:
+    explicit SideBySide(SurfacePtr fastDisplay, SurfacePtr literalDisplay)
+        : fastSurface(std::move(fastDisplay)), literalSurface(std::move(literalDisplay)),
+          fastWindow(fastSurface.get()), literalWindow(literalSurface.get()) {}
+    explicit SideBySide(DisplayFormat format)
+        : SideBySide(createDisplaySurface(format, kWidth, kHeight),
+                     createDisplaySurface(format, kWidth, kHeight)) {}
+
+    ::testing::AssertionResult frame(const SurfaceHandle* a, const SurfaceHandle* b, float weight) {
+        scribble(fastSurface.get(), fastFill);
+        scribble(literalSurface.get(), literalFill);
+        fast.render(fastWindow, a, b, weight);
+        literal.render(literalWindow, a, b, weight);
+        ++frames;
+        return same(weight);
+    }
+
+    ::testing::AssertionResult same(float weight) {
+        SDL_Surface* f = fastSurface.get();
+        SDL_Surface* l = literalSurface.get();
+        const int rowBytes = f->w * f->format->BytesPerPixel;
+        for (int y = 0; y < f->h; ++y) {
+            const uint8_t* pf = static_cast<uint8_t*>(f->pixels) + y * f->pitch;
+            const uint8_t* pl = static_cast<uint8_t*>(l->pixels) + y * l->pitch;
+            if (std::memcmp(pf, pl, rowBytes) != 0) {
+                int x = 0;
+                while (x + 1 < rowBytes && pf[x] == pl[x]) ++x;
+                return ::testing::AssertionFailure()
+                       << "frame " << frames << " (weight " << weight << "): pixel ("
+                       << x / f->format->BytesPerPixel << ", " << y << ") differs";
+            }
+        }
+        if (!sameBits(fast.state, literal.state))
+            return ::testing::AssertionFailure() << "frame " << frames << ": state differs\n fast    "
+                                                 << describe(fast.state) << "\n literal "
+                                                 << describe(literal.state);
+        return ::testing::AssertionSuccess();
+    }
+
+    SurfacePtr fastSurface, literalSurface;
+    AppWindow fastWindow, literalWindow;
+    FastRenderer fast;
+    LiteralRenderer literal;
+    int frames = 0;
+    uint8_t fastFill = 0xA5, literalFill = 0x5A;
+
+private:
+    static void scribble(SDL_Surface* s, uint8_t byte) {
+        const int rowBytes = s->w * s->format->BytesPerPixel;
+        for (int y = 0; y < s->h; ++y)
+            std::memset(static_cast<uint8_t*>(s->pixels) + y * s->pitch, byte, rowBytes);
+    }
+};
+
+// Channel bytes mostly 0, some 1 to 3, some anything, so the mix is zero,
+// small or saturated, and past weight 1 negative where the second bitmap wins.
+uint8_t variedByte(uint32_t h) {
+    switch (h & 3) {
+    case 0:
+    case 1: return 0;
+    case 2: return static_cast<uint8_t>(1 + (h >> 2) % 3);
+    default: return static_cast<uint8_t>(h >> 8);
+    }
+}
+
+std::unique_ptr<SurfaceHandle> variedBitmap(Layout layout, uint32_t seed, int w = kWidth,
+                                            int h = kHeight) {
+    SurfacePtr s = makeSurface(layout, w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint8_t r = variedByte(patternValue(x, y, seed));
+            const uint8_t g = variedByte(patternValue(x, y, seed + 101));
+            const uint8_t b = variedByte(patternValue(x, y, seed + 202));
+            setRawValue(s.get(), x, y, SDL_MapRGB(s->format, r, g, b));
+        }
+    return handleFor(std::move(s));
+}
+
+// The scene's use of the renderer: a bitmap from each pair, the weight
+// growing by halves, Up and Down toggling the pairs now and then.
+struct SceneDriver {
+    std::unique_ptr<SurfaceHandle> imagesA[2], imagesB[2];
+    int selectA = 0, selectB = 0;
+    float blendWeight = 0.0f;
+
+    ::testing::AssertionResult run(SideBySide& pair, int frames) {
+        for (int i = 0; i < frames; ++i) {
+            if (patternValue(i, 0, 99) % 23 == 0) selectA ^= 1;  // Up
+            if (patternValue(i, 1, 99) % 29 == 0) selectB ^= 1;  // Down
+            auto result = pair.frame(imagesA[selectA].get(), imagesB[selectB].get(), blendWeight);
+            if (!result) return result;
+            blendWeight += 0.5f;
+        }
+        return ::testing::AssertionSuccess();
+    }
+};
+
+SceneDriver programLikeScene(float startWeight) {
+    SceneDriver scene;
+    scene.imagesA[0] = variedBitmap(Layout::rgb888, 1);  // how a 24-bit BMP loads
+    scene.imagesA[1] = variedBitmap(Layout::index8, 2);
+    scene.imagesB[0] = variedBitmap(Layout::xrgb8888, 3);
+    scene.imagesB[1] = variedBitmap(Layout::rgb565, 4);
+    scene.blendWeight = startWeight;
+    return scene;
+}
+
+class OnEachDisplay : public ::testing::TestWithParam<DisplayFormat> {};
+
+TEST_P(OnEachDisplay, AThousandFramesWithKeysAreIdentical) {
+    SideBySide pair(GetParam());
+    SceneDriver scene = programLikeScene(0.0f);
+    EXPECT_TRUE(scene.run(pair, framesFromEnvironment(1000)));
+}
+
+// At these weights v reaches about -1e9, so the sine arguments run far from
+// zero, where the test's allowance grows with the argument.
+TEST_P(OnEachDisplay, HugeWeightsWithKeysAreIdentical) {
+    SideBySide pair(GetParam());
+    SceneDriver scene = programLikeScene(40000.0f);
+    EXPECT_TRUE(scene.run(pair, std::max(1, framesFromEnvironment(1000) / 4)));
+}
+
+// A float weight at which, on the first frame (every pixel n = 4), a pixel
+// whose only sample is 1 against a black first bitmap makes a sine of +-1.
+float weightMakingAUnitSine(SDL_PixelFormat* format) {
+    const double m = SDL_MapRGB(format, 0, 0, 247);
+    for (long double k = 3; k < 1000; ++k) {
+        // Aim at a peak on the negative side (a positive v would be capped),
+        // then try the floats around the aim.
+        float w = static_cast<float>(1.0L + peak(k) / (4 * 0.01L * m));
+        for (int i = 0; i < 2000; ++i) w = std::nextafter(w, -1e9f);
+        for (int i = 0; i < 4000; ++i, w = std::nextafter(w, 1e9f)) {
+            const float complement = static_cast<float>(1.0 - w);
+            const float v = julia::mixChannel(0, 1, w, complement, m);  // fed to the next pixel
+            if (std::fabs(std::sin(4.0 * static_cast<double>(v) * 0.01)) == 1.0) return w;
+        }
+    }
+    return 0.0f;
+}
+
+// The first frame with red or green samples of 1 scattered over a blue-1
+// second bitmap: each pixel after one of them gets a fractal colour with red
+// or green set, so the fast renderer must redo it and carry on exactly.
+// Samples at the foot of a column and in the last pixel feed the next
+// column's top and the next frame.
+TEST_P(OnEachDisplay, PixelsFedASineOfOneAreRedoneExactly) {
+    SideBySide pair(GetParam());
+    const float weight = weightMakingAUnitSine(pair.literalSurface->format);
+    ASSERT_NE(weight, 0.0f);
+
+    SurfacePtr s = makeSurface(Layout::xrgb8888, kWidth, kHeight);
+    int fed = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const uint32_t h = patternValue(x, y, 42);
+            uint32_t raw = 0x010000;  // blue 1
+            if (h % 97 == 0 || (y == kHeight - 1 && x % 40 == 0) || (x == kWidth - 1 && y == kHeight - 1)) {
+                raw |= (h & 1) ? 0x01 : 0x0100;  // red or green 1
+                ++fed;
+            }
+            setRawValue(s.get(), x, y, raw);
+        }
+    auto second = handleFor(std::move(s));
+    auto black = handleFor(makeSurface(Layout::xrgb8888, kWidth, kHeight));
+
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(pair.frame(black.get(), second.get(), weight));
+        if (i == 0) {
+            // Every fed pixel's successor, bar the last pixel's, which is in the next frame.
+            EXPECT_GE(pair.fast.lastUnruledCount(), static_cast<size_t>(fed - 1));
+        }
+    }
+    // And again from a state whose coefficients make the very first pixel's sine +-1.
+    pair.fast.state = pair.literal.state = JuliaState{};
+    pair.fast.state.redCoefficient = pair.literal.state.redCoefficient = 39.269908169872416;
+    ASSERT_EQ(std::fabs(std::sin(4.0 * 39.269908169872416 * 0.01)), 1.0);
+    EXPECT_TRUE(pair.frame(black.get(), second.get(), weight));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, OnEachDisplay, ::testing::ValuesIn(kAllDisplayFormats),
+                         [](const auto& info) { return std::string(formatName(info.param)); });
+
+// Bitmaps of every byte size and layout, smaller ones, unusual pitches and
+// byte sizes, and none at all, on every display.
+TEST(UnusualBitmaps, ReadTheSameInBothRenderers) {
+    // 256 pixels of 5 bytes fill the 320-pixel rows: white inside, black beyond.
+    SurfacePtr fiveBytes = makeSurface(Layout::xrgb8888, kWidth, 100);
+    fillPattern(fiveBytes.get(), 9);
+    fiveBytes->w = 256;
+    fiveBytes->format->BytesPerPixel = 5;  // SDL's own functions aren't called on it while so
+    auto unusual = std::make_unique<SurfaceHandle>();
+    ASSERT_TRUE(unusual->adopt(fiveBytes.release()));
+
+    static std::vector<uint8_t> oddPitchBytes(1283 * kHeight);
+    SurfacePtr odd(SDL_CreateRGBSurfaceFrom(oddPitchBytes.data(), kWidth, kHeight, 32, 1283,
+                                            0xFF0000, 0xFF00, 0xFF, 0));
+    fillPattern(odd.get(), 10);
+    auto oddPitch = handleFor(std::move(odd));
+
+    std::vector<std::unique_ptr<SurfaceHandle>> bitmaps;
+    uint32_t seed = 20;
+    for (Layout layout : kAllLayouts) bitmaps.push_back(variedBitmap(layout, seed++));
+    bitmaps.push_back(variedBitmap(Layout::rgb888, seed++, 100, 50));
+    bitmaps.push_back(variedBitmap(Layout::xrgb8888, seed++, 400, 30));
+
+    for (DisplayFormat format : kAllDisplayFormats) {
+        SCOPED_TRACE(formatName(format));
+        SideBySide pair(format);
+        float weight = 0.0f;
+        std::vector<const SurfaceHandle*> all = {nullptr, unusual.get(), oddPitch.get()};
+        for (auto& b : bitmaps) all.push_back(b.get());
+        for (size_t i = 0; i < all.size(); ++i)
+            for (size_t j = 0; j < all.size(); j += 3) {
+                ASSERT_TRUE(pair.frame(all[i], all[(i + j) % all.size()], weight));
+                weight += 0.75f;
+            }
+    }
+    // Restore the real size before SDL frees it.
+    const_cast<SDL_Surface*>(unusual->surface())->format->BytesPerPixel = 4;
+    const_cast<SDL_Surface*>(unusual->surface())->w = kWidth;
+}
+
+// Displays the fast renderer hands to the reference: one that needs a lock,
+// one smaller than the area, and one of no supported byte size. Both
+// displays start alike: some of their pixels are rightly never written.
+TEST(UnusualDisplays, GiveTheSameFramesAndStateAsTheReference) {
+    auto a = variedBitmap(Layout::rgb888, 61);
+    auto b = variedBitmap(Layout::xrgb8888, 62);
+
+    {   // SDL moves the pixels by the offset while locked: one row further down.
+        SideBySide pair(createDisplaySurface(DisplayFormat::xrgb8888, kWidth, kHeight + 1),
+                        createDisplaySurface(DisplayFormat::xrgb8888, kWidth, kHeight + 1));
+        pair.fastFill = pair.literalFill = 0;
+        pair.fastSurface->offset = pair.fastSurface->pitch;
+        pair.literalSurface->offset = pair.literalSurface->pitch;
+        for (int i = 0; i < 5; ++i) EXPECT_TRUE(pair.frame(a.get(), b.get(), 0.5f * i));
+        pair.fastSurface->offset = pair.literalSurface->offset = 0;
+        EXPECT_TRUE(pair.same(0));
+    }
+    {
+        SideBySide pair(createDisplaySurface(DisplayFormat::rgb565, 200, 100),
+                        createDisplaySurface(DisplayFormat::rgb565, 200, 100));
+        pair.fastFill = pair.literalFill = 0;
+        for (int i = 0; i < 5; ++i) EXPECT_TRUE(pair.frame(a.get(), b.get(), 1.5f * i));
+    }
+    {
+        SideBySide pair(DisplayFormat::xrgb8888);
+        pair.fastSurface->format->BytesPerPixel = 5;
+        pair.literalSurface->format->BytesPerPixel = 5;
+        std::string fastMessage, literalMessage;
+        try {
+            pair.fast.render(pair.fastWindow, a.get(), b.get(), 3.0f);
+        } catch (const ErrorMsg& e) {
+            fastMessage = e.message;
+        }
+        try {
+            pair.literal.render(pair.literalWindow, a.get(), b.get(), 3.0f);
+        } catch (const ErrorMsg& e) {
+            literalMessage = e.message;
+        }
+        pair.fastSurface->format->BytesPerPixel = 4;
+        pair.literalSurface->format->BytesPerPixel = 4;
+        EXPECT_EQ(fastMessage, "Unknown BitDepth");
+        EXPECT_EQ(literalMessage, "Unknown BitDepth");
+        EXPECT_TRUE(sameBits(pair.fast.state, pair.literal.state))
+            << describe(pair.fast.state) << " vs " << describe(pair.literal.state);
+    }
+}
+
+}  // namespace
