@@ -9,42 +9,35 @@
 
 #include "fractal/ExactShortcuts.h"
 #include "fractal/JuliaMaths.h"
+#include "surface/CpuClones.h"
 
-// Run-time dispatch where the toolchain has it; elsewhere the plain build.
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
-#define FRACTALS_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
-#else
-#define FRACTALS_CLONES
-#endif
 
 using namespace julia;
 
 namespace fastkernels {
 namespace {
 
-constexpr int kLanes = 8;
+// Eight doubles: one AVX-512 register, two AVX2 ones, four SSE2 ones.
+constexpr int kLanes = kVectorLanes;
 typedef double Doubles __attribute__((vector_size(kLanes * sizeof(double))));
-typedef int64_t Masks __attribute__((vector_size(kLanes * sizeof(int64_t))));
+typedef float Floats __attribute__((vector_size(kLanes * sizeof(float))));
+typedef int64_t Masks __attribute__((vector_size(kLanes * sizeof(int64_t))));  // comparison results
 static_assert(kColumns % kLanes == 0, "rows split into whole vectors");
 
 #define FRACTALS_INLINE inline __attribute__((always_inline))
-typedef float Floats __attribute__((vector_size(kLanes * sizeof(float))));
-typedef int32_t Int32s __attribute__((vector_size(kLanes * sizeof(int32_t))));
-typedef uint8_t Bytes __attribute__((vector_size(kLanes)));
 
-// Every lane set to s (an exact copy: adding s to a zero vector would turn -0.0 into +0.0).
-template <typename Vector, typename Scalar>
-FRACTALS_INLINE Vector splat(Scalar s) {
-    Vector v;
-    for (int lane = 0; lane < kLanes; ++lane) v[lane] = s;
-    return v;
-}
-FRACTALS_INLINE Doubles broadcast(double v) { return splat<Doubles>(v); }
+// Every lane set to v. Subtracting a zero vector is exact for every double,
+// -0.0 included (adding one would turn -0.0 into +0.0), and compiles to a
+// plain broadcast.
+FRACTALS_INLINE Doubles broadcast(double v) { return v - Doubles{}; }
+FRACTALS_INLINE Floats broadcast(float v) { return v - Floats{}; }
 
+// Whether every lane is 0, folding halves together rather than lane by lane.
 FRACTALS_INLINE bool noneSet(const Masks& m) {
-    int64_t any = 0;
-    for (int lane = 0; lane < kLanes; ++lane) any |= m[lane];
-    return any == 0;
+    static_assert(kLanes == 8, "the fold below is written for eight lanes");
+    const auto four = __builtin_shufflevector(m, m, 0, 1, 2, 3) | __builtin_shufflevector(m, m, 4, 5, 6, 7);
+    const auto two = __builtin_shufflevector(four, four, 0, 1) | __builtin_shufflevector(four, four, 2, 3);
+    return (two[0] | two[1]) == 0;
 }
 
 template <typename Vector, typename T>
@@ -56,29 +49,32 @@ FRACTALS_INLINE Vector load(const T* p) {
 
 }  // namespace
 
-FRACTALS_CLONES
-void escapeCounts(const double* re0, double im0, Complex c, const double* rawByCount,
+FRACTALS_CPU_CLONES
+void escapeCounts(const double* re0, double im0, Complex c, const RawByCount& table,
                   double* counts, double* raw) {
     const Doubles cRe = broadcast(c.re), cIm = broadcast(c.im);
     const Doubles bound = broadcast(kEscapeSquareBound);
     const Doubles startIm = broadcast(im0);
+    const Doubles one = broadcast(1.0), cap = broadcast(double{kMaxIterations});
     for (int32_t x = 0; x < kColumns; x += kLanes) {
         const Doubles startRe = load<Doubles>(re0 + x);
         Doubles zRe = startRe, zIm = startIm;
-        Doubles count = broadcast(kMaxIterations), rawValue = broadcast(rawByCount[kMaxIterations]);
-        Masks running = splat<Masks>(int64_t{-1});
+        Doubles n = Doubles{}, count = cap;
+        Doubles rawValue = load<Doubles>(table.lanes[kMaxIterations]);
+        Masks running = Masks{} - 1;
         // Lanes that have escaped keep iterating (harmlessly, even to
         // infinity) until the last one escapes; their count is frozen.
-        for (int n = 1; n <= kMaxIterations; ++n) {
+        for (int iteration = 1; iteration <= kMaxIterations; ++iteration) {
             const Doubles re = zRe * zRe - zIm * zIm + cRe;
             const Doubles im = zRe * zIm + zIm * zRe + cIm;
             zRe = re;
             zIm = im;
+            n += one;
             const Doubles dRe = zRe - startRe, dIm = zIm - startIm;
             const Masks escaped = (dRe * dRe + dIm * dIm) > bound;
             const Masks escapesNow = escaped & running;
-            count = escapesNow ? broadcast(n) : count;
-            rawValue = escapesNow ? broadcast(rawByCount[n]) : rawValue;
+            count = escapesNow ? n : count;
+            rawValue = escapesNow ? load<Doubles>(table.lanes[iteration]) : rawValue;
             running &= ~escaped;
             if (noneSet(running)) break;
         }
@@ -94,12 +90,13 @@ FRACTALS_INLINE void mixRow(const uint8_t* __restrict a, const uint8_t* __restri
     for (int32_t x = 0; x < kColumns; ++x) v[x] = mixChannel(a[x], b[x], weight, complement, raw[x]);
 }
 
-FRACTALS_CLONES
+FRACTALS_CPU_CLONES
 bool shadeRow(const ShadeRow& row) {
+    const double* raw = row.raw;
     float blue[kColumns];
-    mixRow(row.aR, row.bR, row.weight, row.complement, row.raw, row.red);
-    mixRow(row.aG, row.bG, row.weight, row.complement, row.raw, row.green);
-    mixRow(row.aB, row.bB, row.weight, row.complement, row.raw, blue);
+    mixRow(row.aR, row.bR, row.weight, row.complement, raw, row.red);
+    mixRow(row.aG, row.bG, row.weight, row.complement, raw, row.green);
+    mixRow(row.aB, row.bB, row.weight, row.complement, raw, blue);
     {
         const float* __restrict red = row.red;
         const float* __restrict green = row.green;
@@ -126,7 +123,7 @@ bool shadeRow(const ShadeRow& row) {
     return allCleared;
 }
 
-FRACTALS_CLONES
+FRACTALS_CPU_CLONES
 void packTrueColour(const TrueColourLayout& layout, const uint32_t* colours, uint32_t* pixels) {
     const TrueColourLayout t = layout;  // a local copy: stores to pixels can't alias it
     for (int32_t x = 0; x < kColumns; ++x) {

@@ -7,13 +7,22 @@
 #include <cstdint>
 
 #include "fractal/Complex.h"
+#include "fractal/JuliaState.h"
 #include "surface/ColourMap.h"
 
 namespace fastkernels {
 
-// Escape counts of one row, column x starting at (re0[x], im0), and the raw
-// value of each pixel's fractal colour with red and green 0 (rawByCount[n]).
-void escapeCounts(const double* re0, double im0, Complex c, const double* rawByCount,
+constexpr int kVectorLanes = 8;
+
+// The fractal colour's raw value with red and green 0, by escape count, each
+// repeated across a vector's lanes so the escape loop can load it whole.
+struct RawByCount {
+    alignas(64) double lanes[julia::kMaxIterations + 1][kVectorLanes];
+};
+
+// Escape counts of one row, column x starting at (re0[x], im0), and each
+// pixel's raw value from `table`.
+void escapeCounts(const double* re0, double im0, Complex c, const RawByCount& table,
                   double* counts, double* raw);
 
 // One row shaded on the assumption that every pixel's fractal colour has red

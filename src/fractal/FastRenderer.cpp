@@ -16,6 +16,7 @@ using namespace julia;
 namespace {
 
 constexpr int32_t kPixels = kColumns * kRows;
+constexpr int kLastRowBuffer = (kRows - 1) % 2;  // which of the two row buffers ends with row 239
 
 const SDL_Surface* surfaceOf(const SurfaceHandle* slot) {
     return slot != nullptr ? slot->surface() : nullptr;
@@ -61,10 +62,10 @@ void FastRenderer::render(AppWindow& window, const SurfaceHandle* slotA,
     prepareFrame(w);
 
     shadeInBulk();
-    // The bulk pass left the last pixel's v in the row buffers: the state
+    // The bulk pass left the last pixel's v in its row buffer: the state
     // after the frame, unless the last pixel is redone below.
-    state.redCoefficient = row.aboveRed[kColumns - 1];
-    state.greenCoefficient = row.aboveGreen[kColumns - 1];
+    state.redCoefficient = row.red[kLastRowBuffer][kColumns - 1];
+    state.greenCoefficient = row.green[kLastRowBuffer][kColumns - 1];
     testFirstRow(start);
     settleUnruled(start);
 
@@ -78,7 +79,10 @@ void FastRenderer::prepareFrame(float w) {
         re0[x] = static_cast<float>(static_cast<double>(x) * frame.spanX * kColumnScale + frame.left);
     for (int32_t y = 0; y < kRows; ++y)
         im0[y] = static_cast<double>(y) * frame.spanY * kRowScale + frame.top;
-    for (int n = 1; n <= kMaxIterations; ++n) rawByCount[n] = colours.map(0, 0, fractalBlue(n));
+    for (int n = 1; n <= kMaxIterations; ++n) {
+        rawByCount[n] = colours.map(0, 0, fractalBlue(n));
+        std::fill(std::begin(rawTable.lanes[n]), std::end(rawTable.lanes[n]), rawByCount[n]);
+    }
     unruled.clear();
 }
 
@@ -93,29 +97,30 @@ void FastRenderer::shadeInBulk() {
     job.bR = row.bR.data(), job.bG = row.bG.data(), job.bB = row.bB.data();
     job.weight = weight;
     job.complement = frame.complement;
-    job.red = row.red.data(), job.green = row.green.data();
     job.colours = row.colours.data();
 
     for (int32_t y = 0; y < kRows; ++y) {
         readChannelRow(bitmapA, y, kColumns, {row.aR.data(), row.aG.data(), row.aB.data()});
         readChannelRow(bitmapB, y, kColumns, {row.bR.data(), row.bG.data(), row.bB.data()});
-        fastkernels::escapeCounts(re0.data(), im0[y], frame.c, rawByCount.data(),
-                                  row.counts.data(), row.raw.data());
+        fastkernels::escapeCounts(re0.data(), im0[y], frame.c, rawTable, row.counts.data(),
+                                  row.raw.data());
 
-        job.coefficientRed = y > 0 ? row.aboveRed.data() : nullptr;
-        job.coefficientGreen = y > 0 ? row.aboveGreen.data() : nullptr;
+        const float* aboveRed = row.red[(y + 1) % 2].data();
+        const float* aboveGreen = row.green[(y + 1) % 2].data();
+        job.red = row.red[y % 2].data();
+        job.green = row.green[y % 2].data();
+        job.coefficientRed = y > 0 ? aboveRed : nullptr;
+        job.coefficientGreen = y > 0 ? aboveGreen : nullptr;
         if (!fastkernels::shadeRow(job)) {
             for (int32_t x = 0; x < kColumns; ++x) {
                 const double n = row.counts[x];
-                if (!sineRuledOutOfPeaks(n * row.aboveRed[x] * kSineScale) ||
-                    !sineRuledOutOfPeaks(n * row.aboveGreen[x] * kSineScale))
+                if (!sineRuledOutOfPeaks(n * aboveRed[x] * kSineScale) ||
+                    !sineRuledOutOfPeaks(n * aboveGreen[x] * kSineScale))
                     unruled.push_back(x * kRows + y);
             }
         }
         if (y == 0) row.firstRowCounts = row.counts;
         writeRow(y);
-        row.aboveRed = row.red;
-        row.aboveGreen = row.green;
     }
 }
 
@@ -158,8 +163,8 @@ void FastRenderer::writeRow(int32_t y) {
 // buffers still hold), and pixel (0, 0) by the state the frame began with.
 void FastRenderer::testFirstRow(Coefficients start) {
     for (int32_t x = 0; x < kColumns; ++x) {
-        const double red = x == 0 ? start.red : row.aboveRed[x - 1];
-        const double green = x == 0 ? start.green : row.aboveGreen[x - 1];
+        const double red = x == 0 ? start.red : row.red[kLastRowBuffer][x - 1];
+        const double green = x == 0 ? start.green : row.green[kLastRowBuffer][x - 1];
         const double n = row.firstRowCounts[x];
         if (!sineRuledOutOfPeaks(n * red * kSineScale) || !sineRuledOutOfPeaks(n * green * kSineScale))
             unruled.push_back(x * kRows);

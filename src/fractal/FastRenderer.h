@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "fractal/FastKernels.h"
 #include "fractal/JuliaRenderer.h"
 #include "fractal/JuliaState.h"
 #include "fractal/LiteralRenderer.h"
@@ -71,13 +72,15 @@ private:
     std::array<double, julia::kColumns> re0{};  // each column's start, a float widened
     std::array<double, julia::kRows> im0{};
     std::array<double, julia::kMaxIterations + 1> rawByCount{};  // fractal colour, red = green = 0
+    fastkernels::RawByCount rawTable{};                         // the same, for the kernels
 
     // One row in flight; red and green v of the row above are kept as the
     // coefficients fed to this one.
     struct RowBuffers {
         std::array<uint8_t, julia::kColumns> aR, aG, aB, bR, bG, bB;
         std::array<double, julia::kColumns> counts, raw;
-        std::array<float, julia::kColumns> red, green, aboveRed, aboveGreen;
+        // Two rows of red and green v, used in turn: the one being shaded and the one above.
+        std::array<float, julia::kColumns> red[2], green[2];
         std::array<uint32_t, julia::kColumns> colours;  // channel bytes as 0xRRGGBB
         std::array<uint32_t, julia::kColumns> pixels;
         std::array<double, julia::kColumns> firstRowCounts;

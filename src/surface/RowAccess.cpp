@@ -3,11 +3,17 @@
 #include <algorithm>
 #include <cstring>
 
+#include "surface/CpuClones.h"
+
 namespace {
+
+// Inlined into the CPU-specific copies of readChannelRow, where the
+// three-byte split in particular vectorises (it needs byte shuffles).
+#define ROW_INLINE inline __attribute__((always_inline))
 
 // The low three bytes of each raw value, as readPixel splits them.
 template <typename Word>
-void splitWords(const uint8_t* row, int32_t count, ChannelRow out) {
+ROW_INLINE void splitWords(const uint8_t* row, int32_t count, ChannelRow out) {
     for (int32_t x = 0; x < count; ++x) {
         Word w;
         std::memcpy(&w, row + static_cast<size_t>(x) * sizeof(Word), sizeof w);
@@ -22,7 +28,7 @@ void splitWords(const uint8_t* row, int32_t count, ChannelRow out) {
 // last in memory, as a 24-bit BMP loads) gets its own copy the compiler can
 // specialise.
 template <int R, int G, int B>
-void splitTriples(const uint8_t* row, int32_t count, ChannelRow out) {
+ROW_INLINE void splitTriples(const uint8_t* row, int32_t count, ChannelRow out) {
     for (int32_t x = 0; x < count; ++x) {
         const uint8_t* p = row + 3 * static_cast<size_t>(x);
         out.r[x] = p[R];
@@ -31,7 +37,7 @@ void splitTriples(const uint8_t* row, int32_t count, ChannelRow out) {
     }
 }
 
-void splitTriples(const SDL_PixelFormat* f, const uint8_t* row, int32_t count, ChannelRow out) {
+ROW_INLINE void splitTriples(const SDL_PixelFormat* f, const uint8_t* row, int32_t count, ChannelRow out) {
     if (f->Rshift == 16 && f->Gshift == 8 && f->Bshift == 0)
         return splitTriples<2, 1, 0>(row, count, out);
     // Shifts beyond the three bytes can't name one of them; those read as 0.
@@ -44,7 +50,7 @@ void splitTriples(const SDL_PixelFormat* f, const uint8_t* row, int32_t count, C
     }
 }
 
-void fill(ChannelRow out, int32_t from, int32_t to, uint8_t value) {
+ROW_INLINE void fill(ChannelRow out, int32_t from, int32_t to, uint8_t value) {
     if (from >= to) return;
     std::memset(out.r + from, value, to - from);
     std::memset(out.g + from, value, to - from);
@@ -53,6 +59,7 @@ void fill(ChannelRow out, int32_t from, int32_t to, uint8_t value) {
 
 }  // namespace
 
+FRACTALS_CPU_CLONES
 void readChannelRow(const SDL_Surface* s, int32_t y, int32_t count, ChannelRow out) {
     if (s == nullptr || s->pixels == nullptr || y < 0 || y >= s->h) return fill(out, 0, count, 0);
 
