@@ -33,6 +33,16 @@ constexpr double kInversePi = 0.31830988618379067154;
 constexpr double kSinePeakWindowTurns = 0x1p-24;  // in turns of pi: about 1.87e-7 in x
 constexpr double kSinePeakWindow = kSinePeakWindowTurns * 3.14159265358979323846;
 
+// |x|: fabs for a double; for a vector, its sign bits cleared, one
+// instruction where a comparison and a blend would take three.
+inline double magnitude(double x) { return std::fabs(x); }
+template <typename Vector>
+inline __attribute__((always_inline)) Vector magnitude(const Vector& x) {
+    using Bits = decltype(x < x);  // the integer vector of the same shape
+    static_assert(sizeof(x[0]) == sizeof(int64_t), "vectors of doubles");
+    return reinterpret_cast<Vector>(reinterpret_cast<Bits>(x) & (Bits{} + INT64_MAX));
+}
+
 // How far x lies beyond the window around its nearest peak, in turns of pi:
 // positive means sin(x) certainly isn't +1 or -1, otherwise sin must decide.
 // Plain arithmetic, written once for a double and for GCC vectors of them,
@@ -40,15 +50,15 @@ constexpr double kSinePeakWindow = kSinePeakWindowTurns * 3.14159265358979323846
 // least margin of many pixels). Always inlined, so a vector never crosses a
 // call between code built for different instruction sets.
 template <typename Real>
-inline __attribute__((always_inline)) Real sinePeakMargin(Real x) {
-    const Real zero{}, limit = zero + 0x1p50;
-    const Real magnitude = (x < zero ? -x : x) * kInversePi;
-    const Real t = magnitude < limit ? magnitude : limit;  // NaN compares false: held too
+inline __attribute__((always_inline)) Real sinePeakMargin(const Real& x) {
+    const Real limit = Real{} + 0x1p50;
+    const Real turns = magnitude(x) * kInversePi;
+    const Real t = turns < limit ? turns : limit;  // NaN compares false: held too
     // Adding and removing 2^52 rounds t to the nearest integer; the
     // differences that follow are exact (Sterbenz).
     const Real nearestInteger = (t + 0x1p52) - 0x1p52;
     const Real fromInteger = t - nearestInteger;
-    const Real turnsFromPeak = 0.5 - (fromInteger < zero ? -fromInteger : fromInteger);
+    const Real turnsFromPeak = 0.5 - magnitude(fromInteger);
     // a - b > 0 exactly when a > b: rounding never turns a nonzero difference into 0.
     return turnsFromPeak - (kSinePeakWindowTurns + t * 0x1p-50);
 }

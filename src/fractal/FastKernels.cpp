@@ -49,37 +49,60 @@ FRACTALS_INLINE Vector load(const T* p) {
 
 }  // namespace
 
+// Eight pixels' orbits in flight.
+struct Orbits {
+    Doubles startRe, zRe, zIm;
+    Doubles count, raw;  // frozen once a lane escapes
+    Masks running;
+};
+
+FRACTALS_INLINE Orbits startOrbits(const double* re0, const Doubles& startIm, const RawByCount& table) {
+    Orbits o;
+    o.startRe = o.zRe = load<Doubles>(re0);
+    o.zIm = startIm;
+    o.count = broadcast(double{kMaxIterations});
+    o.raw = load<Doubles>(table.lanes[kMaxIterations]);
+    o.running = Masks{} - 1;
+    return o;
+}
+
+// One squaring, in the reference's order. Lanes that have escaped keep
+// iterating (harmlessly, even to infinity) until the group is done.
+FRACTALS_INLINE void stepOrbits(Orbits& o, int iteration, const Doubles& n, Complex c, const Doubles& startIm,
+                                const RawByCount& table) {
+    const Doubles re = o.zRe * o.zRe - o.zIm * o.zIm + c.re;
+    const Doubles im = o.zRe * o.zIm + o.zIm * o.zRe + c.im;
+    o.zRe = re;
+    o.zIm = im;
+    const Doubles dRe = o.zRe - o.startRe, dIm = o.zIm - startIm;
+    const Masks escaped = (dRe * dRe + dIm * dIm) > kEscapeSquareBound;
+    const Masks escapesNow = escaped & o.running;
+    o.count = escapesNow ? n : o.count;
+    o.raw = escapesNow ? load<Doubles>(table.lanes[iteration]) : o.raw;
+    o.running &= ~escaped;
+}
+
 FRACTALS_CPU_CLONES
 void escapeCounts(const double* re0, double im0, Complex c, const RawByCount& table,
                   double* counts, double* raw) {
-    const Doubles cRe = broadcast(c.re), cIm = broadcast(c.im);
-    const Doubles bound = broadcast(kEscapeSquareBound);
+    static_assert(kColumns % (2 * kLanes) == 0, "rows split into pairs of vectors");
     const Doubles startIm = broadcast(im0);
-    const Doubles one = broadcast(1.0), cap = broadcast(double{kMaxIterations});
-    for (int32_t x = 0; x < kColumns; x += kLanes) {
-        const Doubles startRe = load<Doubles>(re0 + x);
-        Doubles zRe = startRe, zIm = startIm;
-        Doubles n = Doubles{}, count = cap;
-        Doubles rawValue = load<Doubles>(table.lanes[kMaxIterations]);
-        Masks running = Masks{} - 1;
-        // Lanes that have escaped keep iterating (harmlessly, even to
-        // infinity) until the last one escapes; their count is frozen.
+    // Two groups at once: each squaring waits on the one before, so a second
+    // independent chain keeps the arithmetic units busy.
+    for (int32_t x = 0; x < kColumns; x += 2 * kLanes) {
+        Orbits a = startOrbits(re0 + x, startIm, table);
+        Orbits b = startOrbits(re0 + x + kLanes, startIm, table);
+        Doubles n = Doubles{};
         for (int iteration = 1; iteration <= kMaxIterations; ++iteration) {
-            const Doubles re = zRe * zRe - zIm * zIm + cRe;
-            const Doubles im = zRe * zIm + zIm * zRe + cIm;
-            zRe = re;
-            zIm = im;
-            n += one;
-            const Doubles dRe = zRe - startRe, dIm = zIm - startIm;
-            const Masks escaped = (dRe * dRe + dIm * dIm) > bound;
-            const Masks escapesNow = escaped & running;
-            count = escapesNow ? n : count;
-            rawValue = escapesNow ? load<Doubles>(table.lanes[iteration]) : rawValue;
-            running &= ~escaped;
-            if (noneSet(running)) break;
+            n += 1.0;
+            stepOrbits(a, iteration, n, c, startIm, table);
+            stepOrbits(b, iteration, n, c, startIm, table);
+            if (noneSet(a.running | b.running)) break;
         }
-        std::memcpy(counts + x, &count, sizeof count);
-        std::memcpy(raw + x, &rawValue, sizeof rawValue);
+        std::memcpy(counts + x, &a.count, sizeof a.count);
+        std::memcpy(counts + x + kLanes, &b.count, sizeof b.count);
+        std::memcpy(raw + x, &a.raw, sizeof a.raw);
+        std::memcpy(raw + x + kLanes, &b.raw, sizeof b.raw);
     }
 }
 
