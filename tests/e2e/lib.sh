@@ -29,9 +29,12 @@ trap e2e_cleanup EXIT
 
 # Starts Xvfb at the given depth and exports DISPLAY. -displayfd makes the
 # server choose a free display number and report it once it accepts clients.
+# -noreset: by default the server resets whenever its last client leaves,
+# refusing connections meanwhile, and SDL's start-up closes its first
+# connection before it opens the one it keeps.
 start_xvfb() {
     local depth=$1 i
-    Xvfb -displayfd 3 -screen 0 640x480x"$depth" -nolisten tcp 3>"$E2E_WORK/display" \
+    Xvfb -displayfd 3 -screen 0 640x480x"$depth" -nolisten tcp -noreset 3>"$E2E_WORK/display" \
         2>"$E2E_WORK/xvfb.log" &
     E2E_PIDS+=($!)
     for ((i = 0; i < 100; i++)); do
@@ -97,4 +100,35 @@ await_pixels() {
         sleep 0.1
     done
     fail "$what: $count pixels not black, expected $op $value"
+}
+
+# "compat" when the program runs on the SDL 1.2 compatibility layer over
+# SDL2, "classic" otherwise: the two differ in the displays they can open.
+sdl_flavour() {
+    local library
+    library=$(ldd "$1" | awk '/libSDL-1\.2\.so/ {print $3; exit}')
+    case "$(readlink -f "$library")" in
+    *sdl12-compat* | *libSDL-1.2.so.1.2.*) echo compat ;;
+    *) echo classic ;;
+    esac
+}
+
+# The failure box of a running program: a window titled "Unhandled
+# Exception" from a child process that got the whole text (line break
+# included) as one argument. Dismisses it the way a user closing the window
+# would (Return for a dialog that doesn't take WM_DELETE_WINDOW), then waits
+# for the program's exit status 1. expect_box PID TEXT
+expect_box() {
+    local program=$1 text=$2 box dialog arg found=no
+    box=$("$XPROBE" find "Unhandled Exception" 10000) || fail "no window titled \"Unhandled Exception\""
+    dialog=$(child_of "$program") || fail "the program started no dialog process"
+    mapfile -d '' argv </proc/"$dialog"/cmdline
+    echo "dialog: ${argv[*]}"
+    for arg in "${argv[@]}"; do [ "$arg" = "$text" ] && found=yes; done
+    [ "$found" = yes ] || fail "the dialog's arguments lack the text \"$text\""
+    finished "$program" && fail "the program ended before the box was dismissed"
+
+    "$XPROBE" close "$box" || xdotool key --window "$box" Return || fail "could not dismiss the box"
+    wait_exit "$program" 10 || fail "still running 10 s after the box was dismissed"
+    [ "$EXIT_STATUS" -eq 1 ] || fail "exit status $EXIT_STATUS after the box, not 1"
 }

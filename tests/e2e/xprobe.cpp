@@ -174,12 +174,7 @@ int usage() {
 int main(int argc, char** argv) {
     if (argc != 3 && argc != 4) return usage();
     const std::string command = argv[1];
-    // A server that has only just said it is ready may still refuse a moment.
     DisplayPtr display(XOpenDisplay(nullptr));
-    for (int attempt = 0; !display && attempt < 40; ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        display.reset(XOpenDisplay(nullptr));
-    }
     if (!display) {
         std::fputs("xprobe: cannot open the display\n", stderr);
         return 1;
