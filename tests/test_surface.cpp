@@ -231,6 +231,9 @@ TEST(PutPixel, UnknownByteSizeThrowsWithoutWriting) {
 // SDL applies a surface's offset to its pixel pointer only while it is locked,
 // so a write that lands one row further down proves the lock was taken.
 TEST(PutPixel, LocksADisplayThatNeedsItAndBalancesTheLock) {
+    // The compatibility layer over SDL2 (1.2.50 and later) ignores the offset,
+    // which leaves this proof nothing to observe.
+    if (SDL_Linked_Version()->patch >= 50) GTEST_SKIP() << "SDL 1.2 compatibility layer";
     Display display(Layout::xrgb8888, 4, 4);
     SDL_Surface* s = display.surface.get();
     void* const pixels = s->pixels;
