@@ -6,7 +6,12 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 
-PACKAGES=(g++ cmake make pkg-config libsdl1.2-dev libgtest-dev xvfb xdotool x11-utils)
+# libx11-dev: the end-to-end tests' X probe. libsdl2-2.0-0: SDL2 and the
+# libraries it links, for the test run on the SDL 1.2 compatibility layer
+# (whose own package conflicts with the classic library, so it is unpacked
+# into the build folder instead). time: peak memory in the long-run bench.
+PACKAGES=(g++ cmake make pkg-config libsdl1.2-dev libgtest-dev xvfb xdotool x11-utils
+    libx11-dev libsdl2-2.0-0 time)
 
 install_missing() {
     local missing=()

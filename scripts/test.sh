@@ -1,6 +1,55 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test three times:
+#   1. the normal build on the classic SDL 1.2 library;
+#   2. a second build under AddressSanitizer and UndefinedBehaviorSanitizer;
+#   3. the normal build again on the SDL 1.2 compatibility layer over SDL2,
+#      unpacked into the build folder and put first on the library path
+#      (compiled against the classic headers: only the runtime changes).
+# Each run names the SDL library it used.
 source "$(dirname "$0")/common.sh"
 install_missing
 build
-ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)"
+
+SANITIZE_DIR="${SANITIZE_DIR:-$BUILD_DIR-sanitize}"
+COMPAT_DIR="$BUILD_DIR/sdl-compat"
+MULTIARCH="$(gcc -print-multiarch)"
+
+# The SDL 1.2 library the dynamic linker picks for the program right now.
+sdl_in_use() {
+    local library
+    library=$(ldd "$BUILD_DIR/demo/fractals" | awk '/libSDL-1\.2\.so/ {print $3; exit}')
+    echo "$(readlink -f "$library")"
+}
+
+run_tests() {  # run_tests LABEL BUILD_FOLDER
+    echo "== Tests, $1: SDL library $(sdl_in_use)"
+    ctest --test-dir "$2" --output-on-failure -j "$(nproc)" --timeout 1200
+}
+
+# The compatibility layer and SDL2 as Debian ships them, unpacked (not
+# installed: the layer's package conflicts with the classic library).
+unpack_compat_sdl() {
+    [ -e "$COMPAT_DIR/usr/lib/$MULTIARCH/sdl12-compat/libSDL-1.2.so.0" ] && return 0
+    local debs="$COMPAT_DIR.debs"
+    rm -rf "$debs" "$COMPAT_DIR" && mkdir -p "$debs"
+    download() { (cd "$debs" && apt-get download -qq -o APT::Sandbox::User=root libsdl1.2-compat libsdl2-2.0-0); }
+    if ! download; then
+        local sudo=""
+        [ "$(id -u)" -ne 0 ] && sudo="sudo"
+        $sudo apt-get update -qq
+        download
+    fi
+    for deb in "$debs"/*.deb; do dpkg -x "$deb" "$COMPAT_DIR"; done
+}
+
+run_tests "classic SDL 1.2" "$BUILD_DIR"
+
+BUILD_DIR="$SANITIZE_DIR" build -DFRACTALS_SANITIZE=ON
+# The renderer equivalence run is twenty times slower under the sanitizers.
+FRACTALS_EQUIV_FRAMES=200 run_tests "AddressSanitizer and UndefinedBehaviorSanitizer, classic SDL 1.2" \
+    "$SANITIZE_DIR"
+
+unpack_compat_sdl
+export LD_LIBRARY_PATH="$COMPAT_DIR/usr/lib/$MULTIARCH/sdl12-compat:$COMPAT_DIR/usr/lib/$MULTIARCH${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
+run_tests "SDL 1.2 compatibility layer over $(readlink -f "$COMPAT_DIR/usr/lib/$MULTIARCH/libSDL2-2.0.so.0")" \
+    "$BUILD_DIR"
