@@ -1,7 +1,7 @@
 #include "fractal/FastKernels.h"
 
 // The vector helpers are all inlined, so no vector crosses a call and the
-// ABI note GCC gives for 32-byte vectors in the baseline build doesn't apply.
+// ABI note GCC gives for wide vectors in the baseline build doesn't apply.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
 #include <cmath>
@@ -10,7 +10,6 @@
 #include "fractal/ExactShortcuts.h"
 #include "fractal/JuliaMaths.h"
 #include "surface/CpuClones.h"
-
 
 using namespace julia;
 
@@ -30,7 +29,6 @@ static_assert(kColumns % kLanes == 0, "rows split into whole vectors");
 // -0.0 included (adding one would turn -0.0 into +0.0), and compiles to a
 // plain broadcast.
 FRACTALS_INLINE Doubles broadcast(double v) { return v - Doubles{}; }
-FRACTALS_INLINE Floats broadcast(float v) { return v - Floats{}; }
 
 // Whether every lane is 0, folding halves together rather than lane by lane.
 FRACTALS_INLINE bool noneSet(const Masks& m) {
