@@ -136,27 +136,7 @@ void FastRenderer::writeRow(int32_t y) {
     }
 
     uint8_t* out = static_cast<uint8_t*>(display->pixels) + static_cast<size_t>(y) * display->pitch;
-    switch (display->format->BytesPerPixel) {
-    case 1:
-        for (int32_t x = 0; x < kColumns; ++x) out[x] = static_cast<uint8_t>(row.pixels[x]);
-        break;
-    case 2:
-        for (int32_t x = 0; x < kColumns; ++x) {
-            const uint16_t word = static_cast<uint16_t>(row.pixels[x]);
-            std::memcpy(out + 2 * x, &word, sizeof word);
-        }
-        break;
-    case 3:  // lowest byte first, whatever the machine's byte order
-        for (int32_t x = 0; x < kColumns; ++x) {
-            out[3 * x] = static_cast<uint8_t>(row.pixels[x]);
-            out[3 * x + 1] = static_cast<uint8_t>(row.pixels[x] >> 8);
-            out[3 * x + 2] = static_cast<uint8_t>(row.pixels[x] >> 16);
-        }
-        break;
-    case 4:
-        std::memcpy(out, row.pixels.data(), sizeof row.pixels);
-        break;
-    }
+    storePixels(out, display->format->BytesPerPixel, row.pixels.data(), kColumns);
 }
 
 // Row 0 of column x is fed by row 239 of column x - 1 (whose v the row

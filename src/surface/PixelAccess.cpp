@@ -37,11 +37,9 @@ PixelSample readPixel(const SDL_Surface* s, int32_t x, int32_t y) {
     case 3: {
         const uint8_t* p = base + row + 3 * static_cast<size_t>(x);
         PixelSample sample;
-        // Shifts beyond the three bytes can't name one of them; read those as 0.
-        auto byteAt = [p](uint8_t shift) { return shift < 24 ? p[shift / 8] : uint8_t{0}; };
-        sample.r = byteAt(s->format->Rshift);
-        sample.g = byteAt(s->format->Gshift);
-        sample.b = byteAt(s->format->Bshift);
+        sample.r = tripleByte(p, s->format->Rshift);
+        sample.g = tripleByte(p, s->format->Gshift);
+        sample.b = tripleByte(p, s->format->Bshift);
         sample.pixel = SDL_MapRGB(s->format, sample.r, sample.g, sample.b);
         return sample;
     }
@@ -73,24 +71,7 @@ void writePixel(SDL_Surface* s, int32_t x, int32_t y, uint32_t pixel) {
 
     uint8_t* p = static_cast<uint8_t*>(s->pixels) + static_cast<size_t>(y) * s->pitch +
                  static_cast<size_t>(x) * bytes;
-    switch (bytes) {
-    case 1:
-        *p = static_cast<uint8_t>(pixel);
-        break;
-    case 2: {
-        const uint16_t word = static_cast<uint16_t>(pixel);
-        std::memcpy(p, &word, sizeof word);
-        break;
-    }
-    case 3:  // lowest byte first, whatever the machine's byte order
-        p[0] = static_cast<uint8_t>(pixel);
-        p[1] = static_cast<uint8_t>(pixel >> 8);
-        p[2] = static_cast<uint8_t>(pixel >> 16);
-        break;
-    case 4:
-        std::memcpy(p, &pixel, sizeof pixel);
-        break;
-    }
+    storePixels(p, bytes, &pixel, 1);
 
     if (lock) SDL_UnlockSurface(s);
 }

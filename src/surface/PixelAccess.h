@@ -6,6 +6,7 @@
 #include <SDL.h>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "surface/PixelSample.h"
 
@@ -17,6 +18,39 @@ PixelSample readPixel(const SDL_Surface* surface, int32_t x, int32_t y);
 // surface that is not 1 to 4 bytes per pixel. Locks only when SDL says the
 // surface needs it.
 void writePixel(SDL_Surface* surface, int32_t x, int32_t y, uint32_t pixel);
+
+// Raw pixel values stored side by side, `bytes` (1 to 4) bytes each: the one
+// place that knows how a value lies in memory. A 3-byte value goes lowest
+// byte first, whatever the machine's byte order.
+inline void storePixels(uint8_t* out, int bytes, const uint32_t* pixels, int32_t count) {
+    switch (bytes) {
+    case 1:
+        for (int32_t x = 0; x < count; ++x) out[x] = static_cast<uint8_t>(pixels[x]);
+        break;
+    case 2:
+        for (int32_t x = 0; x < count; ++x) {
+            const uint16_t word = static_cast<uint16_t>(pixels[x]);
+            std::memcpy(out + 2 * x, &word, sizeof word);
+        }
+        break;
+    case 3:
+        for (int32_t x = 0; x < count; ++x) {
+            out[3 * x] = static_cast<uint8_t>(pixels[x]);
+            out[3 * x + 1] = static_cast<uint8_t>(pixels[x] >> 8);
+            out[3 * x + 2] = static_cast<uint8_t>(pixels[x] >> 16);
+        }
+        break;
+    case 4:
+        std::memcpy(out, pixels, sizeof(uint32_t) * static_cast<size_t>(count));
+        break;
+    }
+}
+
+// The byte of a 3-byte pixel that a channel's shift names. A shift beyond
+// the three bytes can't name one of them; such a channel reads as 0.
+inline uint8_t tripleByte(const uint8_t* pixel, uint8_t shift) {
+    return shift < 24 ? pixel[shift / 8] : uint8_t{0};
+}
 
 // True when SDL requires the surface to be locked before touching its pixels.
 inline bool needsLock(const SDL_Surface* surface) {

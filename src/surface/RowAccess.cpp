@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "surface/CpuClones.h"
+#include "surface/PixelAccess.h"
 
 namespace {
 
@@ -40,13 +41,11 @@ ROW_INLINE void splitTriples(const uint8_t* row, int32_t count, ChannelRow out) 
 ROW_INLINE void splitTriples(const SDL_PixelFormat* f, const uint8_t* row, int32_t count, ChannelRow out) {
     if (f->Rshift == 16 && f->Gshift == 8 && f->Bshift == 0)
         return splitTriples<2, 1, 0>(row, count, out);
-    // Shifts beyond the three bytes can't name one of them; those read as 0.
-    auto byteAt = [](const uint8_t* p, uint8_t shift) { return shift < 24 ? p[shift / 8] : uint8_t{0}; };
     for (int32_t x = 0; x < count; ++x) {
         const uint8_t* p = row + 3 * static_cast<size_t>(x);
-        out.r[x] = byteAt(p, f->Rshift);
-        out.g[x] = byteAt(p, f->Gshift);
-        out.b[x] = byteAt(p, f->Bshift);
+        out.r[x] = tripleByte(p, f->Rshift);
+        out.g[x] = tripleByte(p, f->Gshift);
+        out.b[x] = tripleByte(p, f->Bshift);
     }
 }
 
