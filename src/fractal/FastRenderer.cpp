@@ -22,7 +22,12 @@ const SDL_Surface* surfaceOf(const SurfaceHandle* slot) {
     return slot != nullptr ? slot->surface() : nullptr;
 }
 
-bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Whether neither of a pixel's sines can be +-1, fed these coefficients.
+bool fedSinesRuledOut(double n, double red, double green) {
+    return sineRuledOutOfPeaks(n * red * kSineScale) && sineRuledOutOfPeaks(n * green * kSineScale);
+}
 
 }  // namespace
 
@@ -80,8 +85,8 @@ void FastRenderer::prepareFrame(float w) {
     for (int32_t y = 0; y < kRows; ++y)
         im0[y] = static_cast<double>(y) * frame.spanY * kRowScale + frame.top;
     for (int n = 1; n <= kMaxIterations; ++n) {
-        rawByCount[n] = colours.map(0, 0, fractalBlue(n));
-        std::fill(std::begin(rawTable.lanes[n]), std::end(rawTable.lanes[n]), rawByCount[n]);
+        const double raw = colours.map(0, 0, fractalBlue(n));
+        std::fill(std::begin(rawTable.lanes[n]), std::end(rawTable.lanes[n]), raw);
     }
     unruled.clear();
 }
@@ -113,9 +118,7 @@ void FastRenderer::shadeInBulk() {
         job.coefficientGreen = y > 0 ? aboveGreen : nullptr;
         if (!fastkernels::shadeRow(job)) {
             for (int32_t x = 0; x < kColumns; ++x) {
-                const double n = row.counts[x];
-                if (!sineRuledOutOfPeaks(n * aboveRed[x] * kSineScale) ||
-                    !sineRuledOutOfPeaks(n * aboveGreen[x] * kSineScale))
+                if (!fedSinesRuledOut(row.counts[x], aboveRed[x], aboveGreen[x]))
                     unruled.push_back(x * kRows + y);
             }
         }
@@ -145,9 +148,7 @@ void FastRenderer::testFirstRow(Coefficients start) {
     for (int32_t x = 0; x < kColumns; ++x) {
         const double red = x == 0 ? start.red : row.red[kLastRowBuffer][x - 1];
         const double green = x == 0 ? start.green : row.green[kLastRowBuffer][x - 1];
-        const double n = row.firstRowCounts[x];
-        if (!sineRuledOutOfPeaks(n * red * kSineScale) || !sineRuledOutOfPeaks(n * green * kSineScale))
-            unruled.push_back(x * kRows);
+        if (!fedSinesRuledOut(row.firstRowCounts[x], red, green)) unruled.push_back(x * kRows);
     }
 }
 
@@ -159,7 +160,7 @@ void FastRenderer::settleUnruled(Coefficients start) {
     size_t next = 0;
     while (next < unruled.size()) {
         int32_t index = unruled[next];
-        Coefficients carried = index == 0 ? start : assumedCoefficients(index - 1);
+        Coefficients carried = index == 0 ? start : assumedCoefficients(inputsAt(index - 1));
         while (!redoExactly(index, carried) && index + 1 < kPixels) ++index;
         if (index == kPixels - 1) {
             state.redCoefficient = carried.red;
@@ -169,36 +170,33 @@ void FastRenderer::settleUnruled(Coefficients start) {
     }
 }
 
-// The red and green v the bulk pass gave the pixel (red = green = 0 assumed).
-FastRenderer::Coefficients FastRenderer::assumedCoefficients(int32_t index) const {
-    const int32_t x = index / kRows, y = index % kRows;
-    const int n = escapeCount(Complex(re0[x], im0[y]), frame.c);
-    const PixelSample a = readPixel(bitmapA, x, y);
-    const PixelSample b = readPixel(bitmapB, x, y);
-    const double m = rawByCount[n];
-    return {mixChannel(a.r, b.r, weight, frame.complement, m),
-            mixChannel(a.g, b.g, weight, frame.complement, m)};
+// What shading a pixel takes besides the coefficients it is fed.
+FastRenderer::PixelInputs FastRenderer::inputsAt(int32_t index) const {
+    PixelInputs in;
+    in.x = index / kRows;
+    in.y = index % kRows;
+    in.n = escapeCount(Complex(re0[in.x], im0[in.y]), frame.c);
+    in.a = readPixel(bitmapA, in.x, in.y);
+    in.b = readPixel(bitmapB, in.x, in.y);
+    return in;
+}
+
+// The red and green v the bulk pass gives a pixel: red = green = 0 assumed.
+FastRenderer::Coefficients FastRenderer::assumedCoefficients(const PixelInputs& in) const {
+    const double m = rawTable.lanes[in.n][0];
+    return {mixChannel(in.a.r, in.b.r, weight, frame.complement, m),
+            mixChannel(in.a.g, in.b.g, weight, frame.complement, m)};
 }
 
 // The reference's steps for one pixel, fed `carried`, which becomes the
 // pixel's own red and green v. True when they equal the bulk pass's.
 bool FastRenderer::redoExactly(int32_t index, Coefficients& carried) {
-    const int32_t x = index / kRows, y = index % kRows;
-    SDL_PixelFormat* format = display->format;
-    const int n = escapeCount(Complex(re0[x], im0[y]), frame.c);
-    const Uint32 fractalPixel = SDL_MapRGB(format, fractalRed(n, carried.red),
-                                           fractalGreen(n, carried.green), fractalBlue(n));
-    const PixelSample a = readPixel(bitmapA, x, y);
-    const PixelSample b = readPixel(bitmapB, x, y);
-    const double m = fractalPixel;
-    const float red = mixChannel(a.r, b.r, weight, frame.complement, m);
-    const float green = mixChannel(a.g, b.g, weight, frame.complement, m);
-    const float blue = mixChannel(a.b, b.b, weight, frame.complement, m);
-    writePixel(display, x, y,
-               SDL_MapRGB(format, wrapToByte(red), wrapToByte(green), wrapToByte(blue)));
+    const PixelInputs in = inputsAt(index);
+    const ShadedPixel shaded = shadePixel(display->format, in.n, carried.red, carried.green, in.a,
+                                          in.b, weight, frame.complement);
+    writePixel(display, in.x, in.y, shaded.pixel);
 
-    carried = {red, green};
-    const double assumed = rawByCount[n];
-    return sameBits(red, mixChannel(a.r, b.r, weight, frame.complement, assumed)) &&
-           sameBits(green, mixChannel(a.g, b.g, weight, frame.complement, assumed));
+    carried = {shaded.red, shaded.green};
+    const Coefficients assumed = assumedCoefficients(in);
+    return sameBits(carried.red, assumed.red) && sameBits(carried.green, assumed.green);
 }

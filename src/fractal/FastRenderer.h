@@ -34,6 +34,7 @@
 #include "fractal/JuliaState.h"
 #include "fractal/LiteralRenderer.h"
 #include "surface/ColourMap.h"
+#include "surface/PixelSample.h"
 
 class FastRenderer final : public JuliaRenderer {
 public:
@@ -59,7 +60,13 @@ private:
     void writeRow(int32_t y);
     void testFirstRow(Coefficients start);
     void settleUnruled(Coefficients start);
-    Coefficients assumedCoefficients(int32_t index) const;
+    struct PixelInputs {
+        int32_t x, y;
+        int n;  // escape count
+        PixelSample a, b;
+    };
+    PixelInputs inputsAt(int32_t index) const;
+    Coefficients assumedCoefficients(const PixelInputs& in) const;
     bool redoExactly(int32_t index, Coefficients& carried);
 
     // This frame's fixed values.
@@ -71,8 +78,7 @@ private:
     ColourMap colours;
     std::array<double, julia::kColumns> re0{};  // each column's start, a float widened
     std::array<double, julia::kRows> im0{};
-    std::array<double, julia::kMaxIterations + 1> rawByCount{};  // fractal colour, red = green = 0
-    fastkernels::RawByCount rawTable{};                         // the same, for the kernels
+    fastkernels::RawByCount rawTable{};  // fractal colour by escape count, red = green = 0
 
     // One row in flight; red and green v of the row above are kept as the
     // coefficients fed to this one.

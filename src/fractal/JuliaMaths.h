@@ -2,12 +2,16 @@
 // double precision, exactly as the picture is defined.
 #pragma once
 
+#include <SDL.h>
+
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
 
 #include "fractal/Complex.h"
 #include "fractal/JuliaState.h"
+#include "surface/PixelAccess.h"
+#include "surface/PixelSample.h"
 
 // The picture depends on every operation rounding to its own type; x87-style
 // excess precision would keep intermediates wider and change it.
@@ -51,6 +55,28 @@ inline float mixChannel(uint8_t a, uint8_t b, float weight, float complement, do
         (static_cast<double>(a) * weight + static_cast<double>(b) * complement) * m);
     if (v > kCeiling) v = static_cast<float>(kCeiling);
     return v;
+}
+
+// One pixel shaded: its display value, and its red and green v, which
+// become the coefficients fed to the next pixel.
+struct ShadedPixel {
+    uint32_t pixel;
+    float red, green;
+};
+
+// Given the pixel's escape count, the coefficients it is fed and its two
+// bitmap samples: the fractal colour as a raw display value m, then each
+// channel's mix scaled by m, then the channel bytes mapped to the display.
+inline ShadedPixel shadePixel(SDL_PixelFormat* format, int n, double redCoefficient,
+                              double greenCoefficient, const PixelSample& a, const PixelSample& b,
+                              float weight, float complement) {
+    const Uint32 fractalPixel = SDL_MapRGB(format, fractalRed(n, redCoefficient),
+                                           fractalGreen(n, greenCoefficient), fractalBlue(n));
+    const double m = fractalPixel;
+    const float red = mixChannel(a.r, b.r, weight, complement, m);
+    const float green = mixChannel(a.g, b.g, weight, complement, m);
+    const float blue = mixChannel(a.b, b.b, weight, complement, m);
+    return {SDL_MapRGB(format, wrapToByte(red), wrapToByte(green), wrapToByte(blue)), red, green};
 }
 
 }  // namespace julia

@@ -2,7 +2,6 @@
 
 #include "app/AppWindow.h"
 #include "fractal/JuliaMaths.h"
-#include "surface/PixelAccess.h"
 
 using namespace julia;
 
@@ -19,22 +18,14 @@ void LiteralRenderer::render(AppWindow& window, const SurfaceHandle* slotA,
             const Complex z0(re0, im0);
             const int n = escapeCount(z0, f.c);
 
-            const Uint32 fractalPixel =
-                SDL_MapRGB(format, fractalRed(n, state.redCoefficient),
-                           fractalGreen(n, state.greenCoefficient), fractalBlue(n));
-
             const PixelSample a = window.getPixel(slotA, x, y);
             const PixelSample b = window.getPixel(slotB, x, y);
-            const double m = fractalPixel;
-            const float red = mixChannel(a.r, b.r, weight, f.complement, m);
-            const float green = mixChannel(a.g, b.g, weight, f.complement, m);
-            const float blue = mixChannel(a.b, b.b, weight, f.complement, m);
+            const ShadedPixel shaded = shadePixel(format, n, state.redCoefficient,
+                                                  state.greenCoefficient, a, b, weight, f.complement);
 
-            state.redCoefficient = red;
-            state.greenCoefficient = green;
-
-            window.putPixel(x, y, SDL_MapRGB(format, wrapToByte(red), wrapToByte(green),
-                                             wrapToByte(blue)));
+            state.redCoefficient = shaded.red;
+            state.greenCoefficient = shaded.green;
+            window.putPixel(x, y, shaded.pixel);
         }
     }
     state.endFrame();
