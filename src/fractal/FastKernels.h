@@ -1,5 +1,5 @@
 // FastKernels: the fast renderer's inner loops, one row of 320 pixels at a
-// time. Each is compiled twice, for baseline x86-64 and for AVX2, and the
+// time. Each is compiled for baseline x86-64, AVX2 and AVX-512, and the
 // loader picks one for the machine. Every lane does the reference's double
 // operations in the reference's order, so the widths change nothing.
 #pragma once

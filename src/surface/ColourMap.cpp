@@ -21,7 +21,7 @@ bool samePalette(const std::vector<SDL_Color>& cached, const SDL_Palette* p) {
 
 void ColourMap::prepare(const SDL_PixelFormat* f) {
     format = f;
-    palette = f->palette;
+    const SDL_Palette* palette = f->palette;
     trueLayout.rLoss = f->Rloss;
     trueLayout.gLoss = f->Gloss;
     trueLayout.bLoss = f->Bloss;

@@ -29,7 +29,7 @@ public:
     // outlive the frame. Empties the cache only if the palette changed.
     void prepare(const SDL_PixelFormat* format);
 
-    bool trueColour() const { return palette == nullptr; }
+    bool trueColour() const { return format->palette == nullptr; }
     const TrueColourLayout& layout() const { return trueLayout; }
 
     uint32_t map(uint8_t r, uint8_t g, uint8_t b) {
@@ -41,7 +41,6 @@ private:
     uint32_t mapPaletted(uint8_t r, uint8_t g, uint8_t b);
 
     const SDL_PixelFormat* format = nullptr;
-    const SDL_Palette* palette = nullptr;
     TrueColourLayout trueLayout;
 
     // The palette the cache was filled from, and the cache itself: keys are
