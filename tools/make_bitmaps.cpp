@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "surface/DisplayFormat.h"
+#include "surface/PixelAccess.h"
+
 namespace {
 
 constexpr int kWidth = 320;
@@ -66,19 +69,14 @@ public:
 
     // SDL writes the BMP; a 32-bit surface is stored as 24 bits per pixel.
     bool save(const std::string& path) const {
-        SDL_Surface* s =
-            SDL_CreateRGBSurface(SDL_SWSURFACE, kWidth, kHeight, 32, 0xFF0000, 0xFF00, 0xFF, 0);
-        if (s == nullptr) return false;
-        for (int y = 0; y < kHeight; ++y) {
-            auto* row = reinterpret_cast<Uint32*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
+        const SurfacePtr s = createDisplaySurface(DisplayFormat::xrgb8888, kWidth, kHeight);
+        if (!s) return false;
+        for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x) {
                 const Rgb c = at(x, y);
-                row[x] = SDL_MapRGB(s->format, c.r, c.g, c.b);
+                writePixel(s.get(), x, y, SDL_MapRGB(s->format, c.r, c.g, c.b));
             }
-        }
-        const bool saved = SDL_SaveBMP(s, path.c_str()) == 0;
-        SDL_FreeSurface(s);
-        return saved;
+        return SDL_SaveBMP(s.get(), path.c_str()) == 0;
     }
 
 private:
