@@ -30,9 +30,8 @@ using Clock = std::chrono::steady_clock;
 // Bold areas of full and zero channels with some part-strength ones, like
 // the demo's bitmaps, in the 24-bit layout a BMP loads as.
 bool generatedBitmap(SurfaceHandle& handle, uint32_t seed) {
-    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, julia::kColumns, julia::kRows, 24,
-                                          0xFF0000, 0xFF00, 0xFF, 0);
-    if (s == nullptr) return false;
+    SurfacePtr s = createDisplaySurface(DisplayFormat::rgb888, julia::kColumns, julia::kRows);
+    if (!s) return false;
     for (int y = 0; y < s->h; ++y)
         for (int x = 0; x < s->w; ++x) {
             uint32_t h = seed ^ (static_cast<uint32_t>(x / 16) * 0x9E3779B1u) ^
@@ -43,7 +42,7 @@ bool generatedBitmap(SurfaceHandle& handle, uint32_t seed) {
             uint8_t* p = static_cast<uint8_t*>(s->pixels) + y * s->pitch + 3 * x;
             for (int c = 0; c < 3; ++c) p[c] = (h >> (8 * c)) & 1 ? 255 : ((h >> (8 * c + 1)) & 3) * 20;
         }
-    return handle.adopt(s);
+    return handle.adopt(s.release());
 }
 
 bool sameFrame(const SDL_Surface* a, const SDL_Surface* b) {
@@ -53,17 +52,6 @@ bool sameFrame(const SDL_Surface* a, const SDL_Surface* b) {
                         a->w * a->format->BytesPerPixel) != 0)
             return false;
     return true;
-}
-
-template <typename T>
-bool sameBits(const T& a, const T& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-bool sameState(const JuliaState& a, const JuliaState& b) {
-    return sameBits(a.viewRadius, b.viewRadius) && sameBits(a.juliaA, b.juliaA) &&
-           sameBits(a.juliaB, b.juliaB) && sameBits(a.redCoefficient, b.redCoefficient) &&
-           sameBits(a.greenCoefficient, b.greenCoefficient);
 }
 
 }  // namespace
@@ -107,7 +95,7 @@ int main(int argc, char** argv) {
             literalTime += t2 - t1;
             redone += fast.lastUnruledCount();
             identical = identical && sameFrame(fastDisplay.get(), literalDisplay.get()) &&
-                        sameState(fast.state, literal.state);
+                        sameBits(fast.state, literal.state);
         }
         const double fastSeconds = std::chrono::duration<double>(fastTime).count();
         const double literalSeconds = std::chrono::duration<double>(literalTime).count();

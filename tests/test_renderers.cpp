@@ -229,14 +229,6 @@ int framesFromEnvironment(int fallback) {
     return v != nullptr && std::atoi(v) > 0 ? std::atoi(v) : fallback;
 }
 
-bool sameBits(const JuliaState& a, const JuliaState& b) {
-    return std::memcmp(&a.viewRadius, &b.viewRadius, sizeof a.viewRadius) == 0 &&
-           std::memcmp(&a.juliaA, &b.juliaA, sizeof a.juliaA) == 0 &&
-           std::memcmp(&a.juliaB, &b.juliaB, sizeof a.juliaB) == 0 &&
-           std::memcmp(&a.redCoefficient, &b.redCoefficient, sizeof a.redCoefficient) == 0 &&
-           std::memcmp(&a.greenCoefficient, &b.greenCoefficient, sizeof a.greenCoefficient) == 0;
-}
-
 std::string describe(const JuliaState& s) {
     std::ostringstream out;
     out.precision(17);

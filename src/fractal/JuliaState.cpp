@@ -1,5 +1,7 @@
 #include "fractal/JuliaState.h"
 
+#include <cstring>
+
 FrameSetup JuliaState::beginFrame(float weight) {
     FrameSetup f;
     const double r = viewRadius;
@@ -25,4 +27,12 @@ FrameSetup JuliaState::beginFrame(float weight) {
 void JuliaState::endFrame() {
     viewRadius = static_cast<float>(static_cast<double>(viewRadius) + julia::kRadiusStep);
     if (viewRadius > julia::kRadiusLimit) viewRadius = 0.0f;
+}
+
+bool sameBits(const JuliaState& a, const JuliaState& b) {
+    auto same = [](const auto& x, const auto& y) { return std::memcmp(&x, &y, sizeof x) == 0; };
+    return same(a.viewCentreX, b.viewCentreX) && same(a.viewCentreY, b.viewCentreY) &&
+           same(a.viewRadius, b.viewRadius) && same(a.juliaA, b.juliaA) &&
+           same(a.juliaB, b.juliaB) && same(a.redCoefficient, b.redCoefficient) &&
+           same(a.greenCoefficient, b.greenCoefficient);
 }

@@ -48,3 +48,6 @@ struct JuliaState {
     // Grows the view's radius, cycling through 0, 0.5, ..., 4.0.
     void endFrame();
 };
+
+// Bit for bit, as two renderers must leave the state after every frame.
+bool sameBits(const JuliaState& a, const JuliaState& b);
