@@ -11,6 +11,7 @@
 #include "app/AppWindow.h"
 #include "app/ErrorMsg.h"
 #include "support/TestSurfaces.h"
+#include "surface/FrameDigest.h"
 #include "surface/PixelAccess.h"
 #include "surface/SurfaceHandle.h"
 
@@ -476,4 +477,35 @@ TEST(SurfaceHandle, RefusesBrokenGeometryWithoutLeakingIt) {
         watched.surface->h = intact.h;
         watched.surface->pixels = intact.pixels;
     }
+}
+
+// ---- FrameDigest ---------------------------------------------------------------
+
+TEST(FrameDigest, HashesPixelBytesInFrameOrderIgnoringRowPadding) {
+    // The published FNV-1a test vector: the single byte 'a'.
+    SurfacePtr one = makeSurface(Layout::index8, 1, 1);
+    static_cast<uint8_t*>(one->pixels)[0] = 'a';
+    FrameDigest vector;
+    EXPECT_EQ(vector.hex(), "cbf29ce484222325");
+    vector.add(one.get());
+    EXPECT_EQ(vector.hex(), "af63dc4c8601ec8c");
+
+    // Rows of 15 bytes, padded to 16 in one surface and to 20 in the other.
+    SurfacePtr padded = makeSurface(Layout::rgb888, 5, 3);
+    fillPattern(padded.get(), 3);
+    std::vector<uint8_t> wide(20 * 3, 0xEE);
+    for (int y = 0; y < 3; ++y)
+        std::memcpy(wide.data() + 20 * y, static_cast<uint8_t*>(padded->pixels) + y * padded->pitch, 15);
+    SurfacePtr widePitch(SDL_CreateRGBSurfaceFrom(wide.data(), 5, 3, 24, 20, padded->format->Rmask,
+                                                  padded->format->Gmask, padded->format->Bmask, 0));
+    auto digestOf = [](std::initializer_list<const SDL_Surface*> frames) {
+        FrameDigest d;
+        for (const SDL_Surface* f : frames) d.add(f);
+        return d.hex();
+    };
+    EXPECT_EQ(digestOf({padded.get()}), digestOf({widePitch.get()}));
+
+    wide[20 * 2 + 14] ^= 1;  // the last byte of the last pixel
+    EXPECT_NE(digestOf({padded.get()}), digestOf({widePitch.get()}));
+    EXPECT_NE(digestOf({padded.get(), widePitch.get()}), digestOf({widePitch.get(), padded.get()}));
 }
