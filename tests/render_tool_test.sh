@@ -53,12 +53,17 @@ done
 # Frames 3 and 11 come after both keys, with the weight past 1.
 for renderer in fast literal; do
     check "$renderer renderer" run 0 --images "$demo" --frames 12 --renderer "$renderer" \
-        --keys 0:down,2:up --save 3,11 --out "$scratch/$renderer"
+        --keys 0:down,2:up --save 3,11 --out "$scratch/$renderer" --digest
+    tail -n2 "$scratch/stdout" | head -n1 | grep -E '^digest: [0-9a-f]{16}$' >"$scratch/$renderer.digest"
 done
 for frame in 00003 00011; do
     check "fast and literal agree on frame $frame" \
         cmp -s "$scratch/fast/frame-$frame.bmp" "$scratch/literal/frame-$frame.bmp"
 done
+check "fast and literal give one digest" cmp -s "$scratch/fast.digest" "$scratch/literal.digest"
+check "the digest line comes just before the closing line" test -s "$scratch/literal.digest"
+check "other keys, another digest" run 0 --images "$demo" --frames 12 --keys 0:up --digest
+check "... not the same" test "$(grep '^digest: ' "$scratch/stdout")" != "$(cat "$scratch/fast.digest")"
 
 check "no bitmaps: status 1" run 1 --images "$scratch/empty" --frames 1
 check "no bitmaps: the first pair's message" grep -q "Couldnt load Bitmap" "$scratch/stderr"

@@ -30,13 +30,15 @@ TEST(RenderOptionsAccepted, NoArgumentsGiveTheDefaults) {
     EXPECT_EQ(o.renderer, RendererKind::fast);
     EXPECT_TRUE(o.keys.empty());
     EXPECT_TRUE(o.saveFrames.empty());
+    EXPECT_FALSE(o.digest);
     EXPECT_FALSE(o.help);
 }
 
 TEST(RenderOptionsAccepted, EveryOptionInBothSpellings) {
     const RenderOptions o = parseRenderOptions({"--images", "pics", "--frames=30", "--format",
                                                 "index8", "--renderer=literal", "--keys",
-                                                "4:Up,2:down", "--save=29,0", "--out", "out"});
+                                                "4:Up,2:down", "--save=29,0", "--out", "out",
+                                                "--digest"});
     EXPECT_EQ(o.images, "pics");
     EXPECT_EQ(o.frames, 30);
     EXPECT_EQ(o.format, DisplayFormat::index8);
@@ -48,6 +50,7 @@ TEST(RenderOptionsAccepted, EveryOptionInBothSpellings) {
     EXPECT_EQ(o.keys[1].key, SDLK_UP);
     EXPECT_EQ(o.saveFrames, (std::vector<int>{0, 29}));
     EXPECT_EQ(o.outDir, "out");
+    EXPECT_TRUE(o.digest);
 }
 
 TEST(RenderOptionsAccepted, EachFormatByName) {
@@ -127,6 +130,7 @@ TEST(RenderOptionsRefused, UnknownOptionsAndMissingValues) {
     expectRefused({"frames"}, "frames");
     expectRefused({"-h"}, "-h");
     expectRefused({"--help=yes"}, "--help");
+    expectRefused({"--digest=1"}, "--digest takes no value");
     expectRefused({"--images"}, "--images needs a value");
     expectRefused({"--images", ""}, "--images");
     // A forgotten value is not taken to be a directory called "--frames".

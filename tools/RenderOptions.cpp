@@ -71,9 +71,9 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
             name = name.substr(0, equals);
             hasValue = true;
         }
-        if (name == "--help") {
-            if (hasValue) throw UsageError("--help takes no value");
-            options.help = true;
+        if (name == "--help" || name == "--digest") {
+            if (hasValue) throw UsageError(name + " takes no value");
+            (name == "--help" ? options.help : options.digest) = true;
             continue;
         }
         if (name != "--images" && name != "--frames" && name != "--format" &&
@@ -145,6 +145,8 @@ const char* renderUsage() {
            "                      frames count from 0, so it shows from frame F+1\n"
            "  --save F,F,...      write these frames as frame-NNNNN.bmp ...\n"
            "  --out DIR           ... into DIR (created if missing)\n"
+           "  --digest            print \"digest: HEX\", one hash of every frame's pixels,\n"
+           "                      the same for the same frames on every platform\n"
            "  --help              show this text\n"
            "\n"
            "The frame rate counts rendering only, not the writing of saved frames.\n"

@@ -24,6 +24,7 @@ struct RenderOptions {
     std::vector<FrameKey> keys;   // in frame order; same-frame keys keep their order
     std::vector<int> saveFrames;  // ascending, no repeats
     std::string outDir;
+    bool digest = false;  // print one hash of every frame's pixels
     bool help = false;
 };
 

@@ -16,6 +16,7 @@
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
 #include "surface/DisplayFormat.h"
+#include "surface/FrameDigest.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ int render(const RenderOptions& options) {
     Clock::duration rendering{};
     auto nextKey = options.keys.begin();
     auto nextSave = options.saveFrames.begin();
+    FrameDigest digest;
 
     for (int frame = 0; frame < options.frames; ++frame) {
         const Clock::time_point start = Clock::now();
@@ -72,6 +74,7 @@ int render(const RenderOptions& options) {
                         kNamesA[scene.selectA], kNamesB[scene.selectB]);
         }
         rendering += Clock::now() - start;
+        if (options.digest) digest.add(display.get());
 
         if (nextSave != options.saveFrames.end() && *nextSave == frame) {
             const std::string path = (fs::path(options.outDir) / savedFrameName(frame)).string();
@@ -82,6 +85,7 @@ int render(const RenderOptions& options) {
         }
     }
 
+    if (options.digest) std::printf("digest: %s\n", digest.hex().c_str());
     const double seconds = std::chrono::duration<double>(rendering).count();
     std::printf("%d frames in %.3f s: %.1f frames/s\n", options.frames, seconds,
                 seconds > 0 ? options.frames / seconds : 0.0);
