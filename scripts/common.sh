@@ -13,9 +13,12 @@ BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 PACKAGES=(g++ cmake make pkg-config libsdl1.2-dev libgtest-dev xvfb xdotool x11-utils
     libx11-dev libsdl2-2.0-0 time)
 
-install_missing() {
+install_missing() { install_packages "${PACKAGES[@]}"; }
+
+# Installs those of the named Debian packages that are missing.
+install_packages() {
     local missing=()
-    for pkg in "${PACKAGES[@]}"; do
+    for pkg in "$@"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
             missing+=("$pkg")
     done
