@@ -5,8 +5,11 @@
 #   3. the normal build again on the SDL 1.2 compatibility layer over SDL2,
 #      unpacked into the build folder and put first on the library path
 #      (compiled against the classic headers: only the runtime changes).
-# Each run names the SDL library it used.
+# Each run names the SDL library it used. Before the third, the browser
+# build's tests: its suites under Node and the page in headless Chromium,
+# compared with the desktop build.
 source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/web-common.sh"
 install_missing
 build
 
@@ -28,6 +31,13 @@ run_tests() {  # run_tests LABEL BUILD_FOLDER
 
 # The compatibility layer and SDL2 as Debian ships them, unpacked (not
 # installed: the layer's package conflicts with the classic library).
+install_packages "${WEB_PACKAGES[@]}"
+install_page_test_modules
+build_web -DFRACTALS_DESKTOP_BUILD="$BUILD_DIR"
+echo "== Tests, browser build: SDL $(dpkg-query -W -f='${source:Version}' libsdl1.2-dev) from source," \
+    "Node $(node --version), $(/usr/bin/chromium --version)"
+ctest --test-dir "$WEB_BUILD_DIR" --output-on-failure -j "$(nproc)" --timeout 1200
+
 unpack_compat_sdl() {
     [ -e "$COMPAT_DIR/usr/lib/$MULTIARCH/sdl12-compat/libSDL-1.2.so.0" ] && return 0
     local debs="$COMPAT_DIR.debs"
@@ -48,6 +58,13 @@ BUILD_DIR="$SANITIZE_DIR" build -DFRACTALS_SANITIZE=ON
 # The renderer equivalence run is twenty times slower under the sanitizers.
 FRACTALS_EQUIV_FRAMES=200 run_tests "AddressSanitizer and UndefinedBehaviorSanitizer, classic SDL 1.2" \
     "$SANITIZE_DIR"
+
+install_packages "${WEB_PACKAGES[@]}"
+install_page_test_modules
+build_web -DFRACTALS_DESKTOP_BUILD="$BUILD_DIR"
+echo "== Tests, browser build: SDL $(dpkg-query -W -f='${source:Version}' libsdl1.2-dev) from source," \
+    "Node $(node --version), $(/usr/bin/chromium --version)"
+ctest --test-dir "$WEB_BUILD_DIR" --output-on-failure -j "$(nproc)" --timeout 1200
 
 unpack_compat_sdl
 export LD_LIBRARY_PATH="$COMPAT_DIR/usr/lib/$MULTIARCH/sdl12-compat:$COMPAT_DIR/usr/lib/$MULTIARCH${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"

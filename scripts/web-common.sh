@@ -46,12 +46,23 @@ fetch_sdl_source() {
     return $status
 }
 
-build_web() {
+# puppeteer-core and what it needs, at the versions the lockfile gives, in
+# the build folder (the page tests drive Debian's Chromium with it).
+install_page_test_modules() {
+    local modules="$WEB_BUILD_DIR/page-tests"
+    cmp -s "$ROOT/tests/web/package-lock.json" "$modules/package-lock.json" &&
+        [ -d "$modules/node_modules" ] && return 0
+    mkdir -p "$modules"
+    cp "$ROOT/tests/web/package.json" "$ROOT/tests/web/package-lock.json" "$modules/"
+    (cd "$modules" && npm ci --no-audit --no-fund --loglevel=error)
+}
+
+build_web() {  # build_web [CMAKE_ARGS...]
     fetch_sdl_source "$WEB_BUILD_DIR/sdl-source"
     # Node runs the build's own programs (the default bitmaps are drawn at
     # build time); emcmake's default adds a flag today's Node refuses.
     emscripten_env emcmake cmake -S "$ROOT" -B "$WEB_BUILD_DIR" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" \
-        -DFRACTALS_SDL_SOURCE="$WEB_BUILD_DIR/sdl-source" >/dev/null
+        -DFRACTALS_SDL_SOURCE="$WEB_BUILD_DIR/sdl-source" "$@" >/dev/null
     emscripten_env cmake --build "$WEB_BUILD_DIR" -j "$(nproc)"
 }
