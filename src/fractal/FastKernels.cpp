@@ -80,44 +80,69 @@ FRACTALS_INLINE void stepOrbits(Orbits& o, int iteration, const Doubles& n, Comp
     o.running &= ~escaped;
 }
 
+// Groups of orbits in flight at once. Each squaring waits on the one before,
+// so on x86 a second independent group keeps the arithmetic units busy;
+// WebAssembly's vectors are narrower, and there a second group only makes
+// the engine spill registers.
+#ifdef __wasm__
+constexpr int kGroups = 1;
+#else
+constexpr int kGroups = 2;
+#endif
+
 FRACTALS_CPU_CLONES
 void escapeCounts(const double* re0, double im0, Complex c, const RawByCount& table,
                   double* counts, double* raw) {
-    static_assert(kColumns % (2 * kLanes) == 0, "rows split into pairs of vectors");
+    static_assert(kColumns % (kGroups * kLanes) == 0, "rows split into whole groups");
     const Doubles startIm = broadcast(im0);
-    // Two groups at once: each squaring waits on the one before, so a second
-    // independent chain keeps the arithmetic units busy.
-    for (int32_t x = 0; x < kColumns; x += 2 * kLanes) {
-        Orbits a = startOrbits(re0 + x, startIm, table);
-        Orbits b = startOrbits(re0 + x + kLanes, startIm, table);
+    for (int32_t x = 0; x < kColumns; x += kGroups * kLanes) {
+        Orbits groups[kGroups];
+        for (int g = 0; g < kGroups; ++g) groups[g] = startOrbits(re0 + x + g * kLanes, startIm, table);
         Doubles n = Doubles{};
         for (int iteration = 1; iteration <= kMaxIterations; ++iteration) {
             n += 1.0;
-            stepOrbits(a, iteration, n, c, startIm, table);
-            stepOrbits(b, iteration, n, c, startIm, table);
-            if (noneSet(a.running | b.running)) break;
+            Masks running = Masks{};
+            for (Orbits& o : groups) {
+                stepOrbits(o, iteration, n, c, startIm, table);
+                running |= o.running;
+            }
+            if (noneSet(running)) break;
         }
-        std::memcpy(counts + x, &a.count, sizeof a.count);
-        std::memcpy(counts + x + kLanes, &b.count, sizeof b.count);
-        std::memcpy(raw + x, &a.raw, sizeof a.raw);
-        std::memcpy(raw + x + kLanes, &b.raw, sizeof b.raw);
+        for (int g = 0; g < kGroups; ++g) {
+            std::memcpy(counts + x + g * kLanes, &groups[g].count, sizeof groups[g].count);
+            std::memcpy(raw + x + g * kLanes, &groups[g].raw, sizeof groups[g].raw);
+        }
     }
 }
 
-// Plain loops here: the compiler vectorises them well (widening bytes
-// included, which hand-written vector conversions do lane by lane).
-FRACTALS_INLINE void mixRow(const uint8_t* __restrict a, const uint8_t* __restrict b, float weight,
-                            float complement, const double* __restrict raw, float* __restrict v) {
-    for (int32_t x = 0; x < kColumns; ++x) v[x] = mixChannel(a[x], b[x], weight, complement, raw[x]);
+#ifdef __wasm__
+FRACTALS_INLINE void mixRow(const uint8_t* __restrict a, const uint8_t* __restrict b, const ShadeRow& row,
+                            float* __restrict v) {
+    const double* __restrict weighted = row.products->weighted;
+    const double* __restrict complemented = row.products->complemented;
+    const double* __restrict raw = row.raw;
+#pragma clang loop vectorize(disable)  // lookups have no vector form there either
+    for (int32_t x = 0; x < kColumns; ++x) {
+        const float mixed = static_cast<float>((weighted[a[x]] + complemented[b[x]]) * raw[x]);
+        v[x] = mixed > kCeiling ? static_cast<float>(kCeiling) : mixed;  // mixChannel, products looked up
+    }
 }
+#else
+// A plain loop: the compiler vectorises it well (widening bytes included,
+// which hand-written vector conversions do lane by lane).
+FRACTALS_INLINE void mixRow(const uint8_t* __restrict a, const uint8_t* __restrict b, const ShadeRow& row,
+                            float* __restrict v) {
+    const double* __restrict raw = row.raw;
+    for (int32_t x = 0; x < kColumns; ++x) v[x] = mixChannel(a[x], b[x], row.weight, row.complement, raw[x]);
+}
+#endif
 
 FRACTALS_CPU_CLONES
 bool shadeRow(const ShadeRow& row) {
-    const double* raw = row.raw;
     float blue[kColumns];
-    mixRow(row.aR, row.bR, row.weight, row.complement, raw, row.red);
-    mixRow(row.aG, row.bG, row.weight, row.complement, raw, row.green);
-    mixRow(row.aB, row.bB, row.weight, row.complement, raw, blue);
+    mixRow(row.aR, row.bR, row, row.red);
+    mixRow(row.aG, row.bG, row, row.green);
+    mixRow(row.aB, row.bB, row, blue);
     {
         const float* __restrict red = row.red;
         const float* __restrict green = row.green;
@@ -147,6 +172,11 @@ bool shadeRow(const ShadeRow& row) {
 FRACTALS_CPU_CLONES
 void packTrueColour(const TrueColourLayout& layout, const uint32_t* colours, uint32_t* pixels) {
     const TrueColourLayout t = layout;  // a local copy: stores to pixels can't alias it
+    if (t.rShift == 16 && t.gShift == 8 && t.bShift == 0 && (t.rLoss | t.gLoss | t.bLoss) == 0 &&
+        t.aMask == 0) {
+        std::memcpy(pixels, colours, sizeof(uint32_t) * kColumns);  // 0xRRGGBB is the pixel itself
+        return;
+    }
     for (int32_t x = 0; x < kColumns; ++x) {
         const uint32_t c = colours[x];
         pixels[x] = mapTrueColour(t, static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),

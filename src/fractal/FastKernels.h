@@ -25,6 +25,15 @@ struct RawByCount {
 void escapeCounts(const double* re0, double im0, Complex c, const RawByCount& table,
                   double* counts, double* raw);
 
+// Every byte value times the weight and times the complement, each product
+// rounded once, as the mix rounds it. WebAssembly has no vector conversion
+// from bytes to doubles (its lanes are filled one at a time), so there the
+// mix looks its products up instead of converting.
+struct ByteProducts {
+    double weighted[256];
+    double complemented[256];
+};
+
 // One row shaded on the assumption that every pixel's fractal colour has red
 // and green 0, and the test of that assumption.
 struct ShadeRow {
@@ -33,6 +42,7 @@ struct ShadeRow {
     const uint8_t *aR, *aG, *aB;  // slotA's channel bytes
     const uint8_t *bR, *bG, *bB;  // slotB's
     float weight = 0, complement = 0;
+    const ByteProducts* products = nullptr;  // of this weight and complement
     // The coefficients each pixel is fed (the previous pixel's red and green
     // v); null when the caller tests the row itself.
     const float* coefficientRed = nullptr;

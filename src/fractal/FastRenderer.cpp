@@ -84,6 +84,10 @@ void FastRenderer::prepareFrame(float w) {
         re0[x] = static_cast<float>(static_cast<double>(x) * frame.spanX * kColumnScale + frame.left);
     for (int32_t y = 0; y < kRows; ++y)
         im0[y] = static_cast<double>(y) * frame.spanY * kRowScale + frame.top;
+    for (int byte = 0; byte < 256; ++byte) {
+        products.weighted[byte] = static_cast<double>(byte) * weight;
+        products.complemented[byte] = static_cast<double>(byte) * frame.complement;
+    }
     for (int n = 1; n <= kMaxIterations; ++n) {
         const double raw = colours.map(0, 0, fractalBlue(n));
         std::fill(std::begin(rawTable.lanes[n]), std::end(rawTable.lanes[n]), raw);
@@ -102,6 +106,7 @@ void FastRenderer::shadeInBulk() {
     job.bR = row.bR.data(), job.bG = row.bG.data(), job.bB = row.bB.data();
     job.weight = weight;
     job.complement = frame.complement;
+    job.products = &products;
     job.colours = row.colours.data();
 
     for (int32_t y = 0; y < kRows; ++y) {

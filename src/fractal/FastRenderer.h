@@ -79,6 +79,7 @@ private:
     std::array<double, julia::kColumns> re0{};  // each column's start, a float widened
     std::array<double, julia::kRows> im0{};
     fastkernels::RawByCount rawTable{};  // fractal colour by escape count, red = green = 0
+    fastkernels::ByteProducts products{};  // byte values times this frame's weight and complement
 
     // One row in flight; red and green v of the row above are kept as the
     // coefficients fed to this one.
