@@ -10,7 +10,7 @@
 # compared with the desktop build.
 source "$(dirname "$0")/common.sh"
 source "$(dirname "$0")/web-common.sh"
-install_missing
+install_packages "${PACKAGES[@]}" "${WEB_PACKAGES[@]}"
 build
 
 SANITIZE_DIR="${SANITIZE_DIR:-$BUILD_DIR-sanitize}"
@@ -31,13 +31,6 @@ run_tests() {  # run_tests LABEL BUILD_FOLDER
 
 # The compatibility layer and SDL2 as Debian ships them, unpacked (not
 # installed: the layer's package conflicts with the classic library).
-install_packages "${WEB_PACKAGES[@]}"
-install_page_test_modules
-build_web -DFRACTALS_DESKTOP_BUILD="$BUILD_DIR"
-echo "== Tests, browser build: SDL $(dpkg-query -W -f='${source:Version}' libsdl1.2-dev) from source," \
-    "Node $(node --version), $(/usr/bin/chromium --version)"
-ctest --test-dir "$WEB_BUILD_DIR" --output-on-failure -j "$(nproc)" --timeout 1200
-
 unpack_compat_sdl() {
     [ -e "$COMPAT_DIR/usr/lib/$MULTIARCH/sdl12-compat/libSDL-1.2.so.0" ] && return 0
     local debs="$COMPAT_DIR.debs"
@@ -59,7 +52,6 @@ BUILD_DIR="$SANITIZE_DIR" build -DFRACTALS_SANITIZE=ON
 FRACTALS_EQUIV_FRAMES=200 run_tests "AddressSanitizer and UndefinedBehaviorSanitizer, classic SDL 1.2" \
     "$SANITIZE_DIR"
 
-install_packages "${WEB_PACKAGES[@]}"
 install_page_test_modules
 build_web -DFRACTALS_DESKTOP_BUILD="$BUILD_DIR"
 echo "== Tests, browser build: SDL $(dpkg-query -W -f='${source:Version}' libsdl1.2-dev) from source," \

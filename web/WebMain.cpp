@@ -91,9 +91,11 @@ private:
         return parseRenderOptions(args);
     }
 
-    static void turn(void* self) { static_cast<WebDemo*>(self)->pass(); }
+    // One turn of the browser's main loop: one frame pass, and in a scripted
+    // run its share of the digest.
+    static void turn(void* self) { static_cast<WebDemo*>(self)->takeTurn(); }
 
-    void pass() {
+    void takeTurn() {
         try {
             const double begin = emscripten_get_now();
             if (framesDone == 0) runStartMs = begin;

@@ -112,6 +112,12 @@ test("the page animates the demo over the bitmaps beside it, and says which keys
   await page.close();
 });
 
+test("the page's files, default bitmaps included, stay under 1.5 MB", t => {
+  const bytes = kPageFiles.reduce((sum, file) => sum + fs.statSync(path.join(demo, file)).size, 0);
+  t.diagnostic(`${kPageFiles.length} files, ${bytes} bytes`);
+  assert.ok(bytes < 1.5e6, `${bytes} bytes`);
+});
+
 test("a visitor's own bitmaps restart the scene, and Up and Down switch them", async () => {
   const page = await openPage(chromium.browser, server.url + "default/");
   await litCanvas(page, ">", 0);
