@@ -3,8 +3,9 @@
 # the page tests drive Chromium with. WEB_BUILD_DIR may be set by the caller.
 
 WEB_BUILD_DIR="${WEB_BUILD_DIR:-$ROOT/build-web}"
-# dpkg-dev: dpkg-source, to unpack SDL's source with Debian's patches.
-WEB_PACKAGES=(emscripten chromium dpkg-dev)
+# libsdl1.2-dev: the desktop's SDL, whose version the browser build's SDL
+# source matches. dpkg-dev: dpkg-source, to unpack it with Debian's patches.
+WEB_PACKAGES=(emscripten chromium cmake make libsdl1.2-dev dpkg-dev)
 
 # emcc runs Node scripts that need Debian's Node modules, which a Node.js
 # from elsewhere doesn't look for.
