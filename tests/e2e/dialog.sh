@@ -9,10 +9,6 @@ source "$(dirname "$0")/lib.sh"
 
 FRACTALS=$1 XPROBE=$2 FORGE=$3 MODE=$4
 unset SDL_VIDEODRIVER
-# The dialog shares the program's standard error, and xmessage warns there
-# about missing fonts in a UTF-8 locale (C.UTF-8, say); the check below
-# wants the program's own text alone.
-export LC_ALL=C
 
 cd "$E2E_WORK"
 case "$MODE" in

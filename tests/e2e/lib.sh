@@ -3,6 +3,10 @@
 # each is ended by its id, and small checks.
 
 set -u
+# A failure box shares the program's standard error, and xmessage warns
+# there about missing fonts in a UTF-8 locale (C.UTF-8, say); the tests
+# check the program's own text alone.
+export LC_ALL=C
 
 E2E_WORK="$(mktemp -d)"
 E2E_PIDS=()
