@@ -104,9 +104,9 @@ void escapeCounts(const double* re0, double im0, Complex c, const FractalPixelBy
 // rounded to float, capped at 255 from above only (NaN stays NaN).
 KERNEL_INLINE Floats mixChannels(const uint8_t* a, const uint8_t* b, const Doubles& weight,
                                  const Doubles& complement, const Doubles* fractalPixel) {
-    const Doubles low = (widenBytes(a) * weight + widenBytes(b) * complement) * fractalPixel[0];
-    const Doubles high =
-        (widenBytes(a + kLanes) * weight + widenBytes(b + kLanes) * complement) * fractalPixel[1];
+    const DoublePair first = widenBytes(a), second = widenBytes(b);
+    const Doubles low = (first.low * weight + second.low * complement) * fractalPixel[0];
+    const Doubles high = (first.high * weight + second.high * complement) * fractalPixel[1];
     return lesser(static_cast<float>(kCeiling) - Floats{}, narrow(low, high));
 }
 

@@ -37,6 +37,10 @@ constexpr int kFloatLanes = 2 * kLanes;
 typedef float Floats __attribute__((vector_size(kFloatLanes * sizeof(float))));
 typedef int32_t Ints __attribute__((vector_size(kFloatLanes * sizeof(int32_t))));
 
+struct DoublePair {
+    Doubles low, high;
+};
+
 template <typename Vector, typename T>
 LANES_INLINE Vector load(const T* p) {
     Vector v;
@@ -65,7 +69,8 @@ LANES_INLINE To as(const From& v) {
 // Whether any lane of a comparison result is set:              anyLane(m)
 // m ? a : b lane by lane, for lanes of m all ones or all zeros: select(m, a, b)
 // a < b ? a : b lane by lane, x86's min (NaN picks b):          lesser(a, b)
-// kLanes channel bytes, or floats, as doubles:                  widenBytes(p), widenFloats(p)
+// 2 * kLanes channel bytes as two registers of doubles:        widenBytes(p)
+// kLanes floats as doubles:                                     widenFloats(p)
 // Two registers of doubles rounded to one of floats, low first: narrow(low, high)
 // channelByte of each float, in the low byte of its lane:       channelBytes(v)
 // x86's truncating conversion gives 0x80000000 for a float of magnitude 2^31
@@ -87,10 +92,11 @@ LANES_INLINE Doubles lesser(const Doubles& a, const Doubles& b) {
 LANES_INLINE Floats lesser(const Floats& a, const Floats& b) {
     return as<Floats>(_mm512_maskz_min_ps(0xFFFF, as<__m512>(a), as<__m512>(b)));
 }
-LANES_INLINE Doubles widenBytes(const uint8_t* p) {
+LANES_INLINE Doubles widenLanes(const uint8_t* p) {
     const __m256i ints = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
     return as<Doubles>(_mm512_maskz_cvtepi32_pd(0xFF, ints));
 }
+LANES_INLINE DoublePair widenBytes(const uint8_t* p) { return {widenLanes(p), widenLanes(p + kLanes)}; }
 LANES_INLINE Doubles widenFloats(const float* p) {
     return as<Doubles>(_mm512_maskz_cvtps_pd(0xFF, _mm256_loadu_ps(p)));
 }
@@ -115,9 +121,10 @@ LANES_INLINE Doubles lesser(const Doubles& a, const Doubles& b) {
 LANES_INLINE Floats lesser(const Floats& a, const Floats& b) {
     return as<Floats>(_mm256_min_ps(as<__m256>(a), as<__m256>(b)));
 }
-LANES_INLINE Doubles widenBytes(const uint8_t* p) {
+LANES_INLINE Doubles widenLanes(const uint8_t* p) {
     return as<Doubles>(_mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(load<int32_t>(p)))));
 }
+LANES_INLINE DoublePair widenBytes(const uint8_t* p) { return {widenLanes(p), widenLanes(p + kLanes)}; }
 LANES_INLINE Doubles widenFloats(const float* p) { return as<Doubles>(_mm256_cvtps_pd(_mm_loadu_ps(p))); }
 LANES_INLINE Floats narrow(const Doubles& low, const Doubles& high) {
     return as<Floats>(_mm256_set_m128(_mm256_cvtpd_ps(as<__m256d>(high)), _mm256_cvtpd_ps(as<__m256d>(low))));
@@ -137,10 +144,12 @@ LANES_INLINE Doubles lesser(const Doubles& a, const Doubles& b) {
 LANES_INLINE Floats lesser(const Floats& a, const Floats& b) {
     return as<Floats>(_mm_min_ps(as<__m128>(a), as<__m128>(b)));
 }
-LANES_INLINE Doubles widenBytes(const uint8_t* p) {
+// Four bytes widened at once, then converted two by two.
+LANES_INLINE DoublePair widenBytes(const uint8_t* p) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i words = _mm_unpacklo_epi8(_mm_cvtsi32_si128(load<uint16_t>(p)), zero);
-    return as<Doubles>(_mm_cvtepi32_pd(_mm_unpacklo_epi16(words, zero)));
+    const __m128i words = _mm_unpacklo_epi8(_mm_cvtsi32_si128(load<int32_t>(p)), zero);
+    const __m128i ints = _mm_unpacklo_epi16(words, zero);
+    return {as<Doubles>(_mm_cvtepi32_pd(ints)), as<Doubles>(_mm_cvtepi32_pd(_mm_shuffle_epi32(ints, 0xEE)))};
 }
 LANES_INLINE Doubles widenFloats(const float* p) {
     return as<Doubles>(_mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)))));
@@ -162,9 +171,9 @@ template <typename Vector>
 LANES_INLINE Vector lesser(const Vector& a, const Vector& b) {
     return a < b ? a : b;
 }
-LANES_INLINE Doubles widenBytes(const uint8_t* p) {
-    Doubles d;
-    for (int i = 0; i < kLanes; ++i) d[i] = p[i];
+LANES_INLINE DoublePair widenBytes(const uint8_t* p) {
+    DoublePair d;
+    for (int i = 0; i < kLanes; ++i) d.low[i] = p[i], d.high[i] = p[kLanes + i];
     return d;
 }
 LANES_INLINE Doubles widenFloats(const float* p) {
