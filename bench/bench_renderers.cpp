@@ -47,7 +47,8 @@ bool generatedBitmap(SurfaceHandle& handle, uint32_t seed) {
             h *= 0x2C1B3C6Du;
             h ^= h >> 12;
             uint8_t* p = static_cast<uint8_t*>(s->pixels) + y * s->pitch + 3 * x;
-            for (int c = 0; c < 3; ++c) p[c] = (h >> (8 * c)) & 1 ? 255 : ((h >> (8 * c + 1)) & 3) * 20;
+            for (int c = 0; c < 3; ++c)
+                p[c] = (h >> (8 * c)) & 1 ? 255 : ((h >> (8 * c + 1)) & 3) * 20;
         }
     return handle.adopt(s.release());
 }
@@ -125,7 +126,8 @@ int main(int argc, char** argv) {
                 run.renderer->render(*run.window, &imageA, &imageB, weight);
                 run.time += Clock::now() - t0;
                 run.suspects += run.renderer->lastSuspectCount();
-                run.identical = run.identical && sameFrame(run.display.get(), literalDisplay.get()) &&
+                run.identical = run.identical &&
+                                sameFrame(run.display.get(), literalDisplay.get()) &&
                                 sameBits(run.renderer->state, literal.state);
             }
         }

@@ -73,9 +73,10 @@ int main(int argc, char** argv) {
         const double took = counter.elapsed();
         const std::string renderer =
             literal ? "literal" : std::string("fast (") + instructionSetName(kernelSet) + ")";
-        std::printf("%s renderer in a window (%d bits a pixel): %ld frames in %.2f s, %.0f frames/s\n",
-                    renderer.c_str(), window.screen->format->BitsPerPixel, counter.frames, took,
-                    counter.frames / took);
+        std::printf(
+            "%s renderer in a window (%d bits a pixel): %ld frames in %.2f s, %.0f frames/s\n",
+            renderer.c_str(), window.screen->format->BitsPerPixel, counter.frames, took,
+            counter.frames / took);
     } catch (const ErrorMsg& e) {
         std::fprintf(stderr, "%s\n", e.message.c_str());
         return 1;

@@ -253,14 +253,16 @@ public:
                     int x = 0;
                     while (x + 1 < rowBytes && pf[x] == pl[x]) ++x;
                     return ::testing::AssertionFailure()
-                           << run.name << ", frame " << frames << " (weight " << weight << "): pixel ("
-                           << x / l->format->BytesPerPixel << ", " << y << ") differs";
+                           << run.name << ", frame " << frames << " (weight " << weight
+                           << "): pixel (" << x / l->format->BytesPerPixel << ", " << y
+                           << ") differs";
                 }
             }
             if (!sameBits(run.renderer->state, literal.renderer->state))
                 return ::testing::AssertionFailure()
                        << run.name << ", frame " << frames << ": state differs\n fast    "
-                       << describe(run.renderer->state) << "\n literal " << describe(literal.renderer->state);
+                       << describe(run.renderer->state) << "\n literal "
+                       << describe(literal.renderer->state);
         }
         return ::testing::AssertionSuccess();
     }
@@ -506,7 +508,8 @@ TEST(UnusualDisplays, GiveTheSameFramesAndStateAsTheReference) {
     auto b = variedBitmap(Layout::xrgb8888, 62);
 
     {   // SDL moves the pixels by the offset while locked: one row further down.
-        SideBySide pair([] { return createDisplaySurface(DisplayFormat::xrgb8888, kWidth, kHeight + 1); });
+        SideBySide pair(
+            [] { return createDisplaySurface(DisplayFormat::xrgb8888, kWidth, kHeight + 1); });
         pair.fillAlike();
         for (SDL_Surface* s : pair.displays()) s->offset = s->pitch;
         for (int i = 0; i < 5; ++i) EXPECT_TRUE(pair.frame(a.get(), b.get(), 0.5f * i));

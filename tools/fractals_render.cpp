@@ -52,9 +52,10 @@ int render(const RenderOptions& options, InstructionSet kernelSet) {
     namespace fs = std::filesystem;
     if (!options.saveFrames.empty()) fs::create_directories(options.outDir);
 
-    const std::string renderer = options.renderer == RendererKind::fast
-                                     ? std::string("fast renderer (") + instructionSetName(kernelSet) + ")"
-                                     : std::string("literal renderer");
+    const std::string renderer =
+        options.renderer == RendererKind::fast
+            ? std::string("fast renderer (") + instructionSetName(kernelSet) + ")"
+            : std::string("literal renderer");
     std::printf("%d frames of %d x %d, %s display, %s, bitmaps from %s\n", options.frames,
                 julia::kColumns, julia::kRows, formatName(options.format), renderer.c_str(),
                 options.images.empty() ? "the current directory" : options.images.c_str());

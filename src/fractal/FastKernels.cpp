@@ -1,12 +1,11 @@
 // The fast renderer's kernels for one instruction set. CMakeLists.txt
 // compiles this file once per set, naming it in FRACTALS_KERNEL_SET and
-// giving that set's flags; the flags pick the register width below, so every
-// version works in whole registers of its own set. Everything here but the
-// table at the end has internal linkage, and what it uses from shared
-// headers is always inlined: no code built for one set can serve another.
-// Every lane does the reference's double operations in the reference's
-// order (FMA never used), so the widths change nothing. SimdLanes.h has the
-// vector types and the per-set instructions.
+// giving that set's flags; the flags pick the register width (SimdLanes.h),
+// so every version works in whole registers of its own set. Everything here
+// but the table at the end has internal linkage, and what it uses from
+// shared headers is always inlined: no code built for one set can serve
+// another. Every lane does the reference's double operations in the
+// reference's order (FMA never used), so the widths change nothing.
 #include "fractal/FastKernels.h"
 
 #include "fractal/ExactShortcuts.h"
@@ -111,10 +110,12 @@ KERNEL_INLINE Floats mixChannels(const uint8_t* a, const uint8_t* b, const Doubl
 }
 
 // The sine test's least margin for the pixels from x on, one register of doubles.
-KERNEL_INLINE Doubles leastMargin(const double* counts, const float* fedRed, const float* fedGreen) {
+KERNEL_INLINE Doubles leastMargin(const double* counts, const float* fedRed,
+                                  const float* fedGreen) {
     const Doubles n = load<Doubles>(counts);
     const Doubles red = sinePeakMargin(n * widenFloats(fedRed) * kSineScale, simdlanes::Lesser{});
-    const Doubles green = sinePeakMargin(n * widenFloats(fedGreen) * kSineScale, simdlanes::Lesser{});
+    const Doubles green =
+        sinePeakMargin(n * widenFloats(fedGreen) * kSineScale, simdlanes::Lesser{});
     return lesser(red, green);
 }
 
@@ -123,7 +124,8 @@ KERNEL_INLINE bool shadeRowOf(const ShadeRow& row) {
     // Locals: stores through the output pointers could otherwise alias `row`.
     const double* counts = row.counts;
     const double* fractalPixels = row.fractalPixels;
-    const uint8_t *aR = row.aR, *aG = row.aG, *aB = row.aB, *bR = row.bR, *bG = row.bG, *bB = row.bB;
+    const uint8_t *aR = row.aR, *aG = row.aG, *aB = row.aB, *bR = row.bR, *bG = row.bG,
+                  *bB = row.bB;
     const float* fedRed = row.coefficientRed;
     const float* fedGreen = row.coefficientGreen;
     float* red = row.red;

@@ -54,15 +54,22 @@ struct KernelTable {
     // fed could make a sine +-1, and the caller finds which.
     bool (*shadeRow)(const ShadeRow& row);
     // SDL_MapRGB of each 0xRRGGBB colour, on a format without a palette.
-    void (*packTrueColour)(const TrueColourLayout& layout, const uint32_t* colours, uint32_t* pixels);
+    void (*packTrueColour)(const TrueColourLayout& layout, const uint32_t* colours,
+                           uint32_t* pixels);
 };
 
 // The twin: the plain statement of every kernel.
 extern const KernelTable plainKernels;
 
 // The compiled versions; which exist depends on the target (InstructionSets.cpp).
-namespace baseline { extern const KernelTable kernels; }
-namespace avx2 { extern const KernelTable kernels; }
-namespace avx512 { extern const KernelTable kernels; }
+namespace baseline {
+extern const KernelTable kernels;
+}
+namespace avx2 {
+extern const KernelTable kernels;
+}
+namespace avx512 {
+extern const KernelTable kernels;
+}
 
 }  // namespace fastkernels

@@ -16,11 +16,11 @@ constexpr const char* kVariable = "FRACTALS_CPU";
 bool processorRuns(InstructionSet set) {
     __builtin_cpu_init();
     switch (set) {
-    case InstructionSet::baseline: return true;
-    case InstructionSet::avx2: return __builtin_cpu_supports("avx2");
-    case InstructionSet::avx512:
-        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-               __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq");
+        case InstructionSet::baseline: return true;
+        case InstructionSet::avx2: return __builtin_cpu_supports("avx2");
+        case InstructionSet::avx512:
+            return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+                   __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq");
     }
     return false;
 }
@@ -35,7 +35,8 @@ bool built(InstructionSet set) {
 // "baseline, avx2"
 std::string namesOf(const std::vector<InstructionSet>& sets) {
     std::string names;
-    for (InstructionSet set : sets) names += (names.empty() ? "" : ", ") + std::string(instructionSetName(set));
+    for (InstructionSet set : sets)
+        names += (names.empty() ? "" : ", ") + std::string(instructionSetName(set));
     return names;
 }
 
@@ -49,9 +50,9 @@ std::string namesOf(const std::vector<InstructionSet>& sets) {
 
 const char* instructionSetName(InstructionSet set) {
     switch (set) {
-    case InstructionSet::baseline: return "baseline";
-    case InstructionSet::avx2: return "avx2";
-    case InstructionSet::avx512: return "avx512";
+        case InstructionSet::baseline: return "baseline";
+        case InstructionSet::avx2: return "avx2";
+        case InstructionSet::avx512: return "avx512";
     }
     return "?";
 }
@@ -81,9 +82,11 @@ std::vector<InstructionSet> runnableInstructionSets() {
     return sets;
 }
 
-InstructionSet chooseInstructionSet(const char* requested, const std::vector<InstructionSet>& runnable) {
+InstructionSet chooseInstructionSet(const char* requested,
+                                    const std::vector<InstructionSet>& runnable) {
     if (requested == nullptr || *requested == '\0') return runnable.back();
-    for (InstructionSet set : {InstructionSet::baseline, InstructionSet::avx2, InstructionSet::avx512}) {
+    for (InstructionSet set :
+         {InstructionSet::baseline, InstructionSet::avx2, InstructionSet::avx512}) {
         if (std::strcmp(requested, instructionSetName(set)) != 0) continue;
         for (InstructionSet r : runnable)
             if (r == set) return set;
@@ -96,7 +99,9 @@ InstructionSet chooseInstructionSet(const char* requested) {
     return chooseInstructionSet(requested, runnableInstructionSets());
 }
 
-InstructionSet instructionSetFromEnvironment() { return chooseInstructionSet(std::getenv(kVariable)); }
+InstructionSet instructionSetFromEnvironment() {
+    return chooseInstructionSet(std::getenv(kVariable));
+}
 
 std::vector<InstructionSet> instructionSetsFromEnvironment() {
     const char* requested = std::getenv(kVariable);
@@ -106,12 +111,13 @@ std::vector<InstructionSet> instructionSetsFromEnvironment() {
 
 const fastkernels::KernelTable& kernelsFor(InstructionSet set) {
     if (!canRun(set))
-        refuse(instructionSetName(set), "names a version this processor can't run", runnableInstructionSets());
+        refuse(instructionSetName(set), "names a version this processor can't run",
+               runnableInstructionSets());
     switch (set) {
 #ifdef FRACTALS_X86_64_KERNELS
-    case InstructionSet::avx2: return fastkernels::avx2::kernels;
-    case InstructionSet::avx512: return fastkernels::avx512::kernels;
+        case InstructionSet::avx2: return fastkernels::avx2::kernels;
+        case InstructionSet::avx512: return fastkernels::avx512::kernels;
 #endif
-    default: return fastkernels::baseline::kernels;
+        default: return fastkernels::baseline::kernels;
     }
 }

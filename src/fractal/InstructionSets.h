@@ -35,7 +35,8 @@ std::vector<InstructionSet> runnableInstructionSets();
 // The version `requested` names, out of `runnable` (plainest first); null
 // or empty: the last, the best. Throws ErrorMsg for an unknown name or one
 // not in `runnable`, naming those in it.
-InstructionSet chooseInstructionSet(const char* requested, const std::vector<InstructionSet>& runnable);
+InstructionSet chooseInstructionSet(const char* requested,
+                                    const std::vector<InstructionSet>& runnable);
 InstructionSet chooseInstructionSet(const char* requested);  // out of this processor's
 
 // chooseInstructionSet of the FRACTALS_CPU environment variable.

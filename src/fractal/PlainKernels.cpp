@@ -36,7 +36,8 @@ bool shadeRow(const ShadeRow& row) {
         const double fractalPixel = row.fractalPixels[x];
         row.red[x] = mixChannel(row.aR[x], row.bR[x], row.weight, row.complement, fractalPixel);
         row.green[x] = mixChannel(row.aG[x], row.bG[x], row.weight, row.complement, fractalPixel);
-        const float blue = mixChannel(row.aB[x], row.bB[x], row.weight, row.complement, fractalPixel);
+        const float blue =
+            mixChannel(row.aB[x], row.bB[x], row.weight, row.complement, fractalPixel);
         row.colours[x] = uint32_t{wrapToByte(row.red[x])} << 16 |
                          uint32_t{wrapToByte(row.green[x])} << 8 | wrapToByte(blue);
         if (row.coefficientRed != nullptr) {
@@ -51,8 +52,8 @@ bool shadeRow(const ShadeRow& row) {
 void packTrueColour(const TrueColourLayout& layout, const uint32_t* colours, uint32_t* pixels) {
     for (int32_t x = 0; x < kColumns; ++x) {
         const uint32_t c = colours[x];
-        pixels[x] = mapTrueColour(layout, static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
-                                  static_cast<uint8_t>(c));
+        pixels[x] = mapTrueColour(layout, static_cast<uint8_t>(c >> 16),
+                                  static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c));
     }
 }
 

@@ -24,7 +24,7 @@ namespace {
 // Doubles in a register.
 #if defined(__AVX512F__)
 constexpr int kLanes = 8;
-#elif defined(__AVX__)
+#elif defined(__AVX2__)
 constexpr int kLanes = 4;
 #else
 constexpr int kLanes = 2;  // SSE2, and the plain lanes
@@ -84,7 +84,8 @@ LANES_INLINE bool anyLane(const Masks& m) {
     return _mm512_test_epi64_mask(as<__m512i>(m), as<__m512i>(m)) != 0;
 }
 LANES_INLINE Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
-    return as<Doubles>(_mm512_mask_blend_pd(_mm512_movepi64_mask(as<__m512i>(m)), as<__m512d>(b), as<__m512d>(a)));
+    return as<Doubles>(
+        _mm512_mask_blend_pd(_mm512_movepi64_mask(as<__m512i>(m)), as<__m512d>(b), as<__m512d>(a)));
 }
 LANES_INLINE Doubles lesser(const Doubles& a, const Doubles& b) {
     return as<Doubles>(_mm512_maskz_min_pd(0xFF, as<__m512d>(a), as<__m512d>(b)));
@@ -96,7 +97,9 @@ LANES_INLINE Doubles widenLanes(const uint8_t* p) {
     const __m256i ints = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
     return as<Doubles>(_mm512_maskz_cvtepi32_pd(0xFF, ints));
 }
-LANES_INLINE DoublePair widenBytes(const uint8_t* p) { return {widenLanes(p), widenLanes(p + kLanes)}; }
+LANES_INLINE DoublePair widenBytes(const uint8_t* p) {
+    return {widenLanes(p), widenLanes(p + kLanes)};
+}
 LANES_INLINE Doubles widenFloats(const float* p) {
     return as<Doubles>(_mm512_maskz_cvtps_pd(0xFF, _mm256_loadu_ps(p)));
 }
@@ -109,9 +112,11 @@ LANES_INLINE Ints channelBytes(const Floats& v) {
     return as<Ints>(_mm512_maskz_cvttps_epi32(0xFFFF, as<__m512>(v))) & 255;
 }
 
-#elif defined(__AVX__)
+#elif defined(__AVX2__)
 
-LANES_INLINE bool anyLane(const Masks& m) { return !_mm256_testz_si256(as<__m256i>(m), as<__m256i>(m)); }
+LANES_INLINE bool anyLane(const Masks& m) {
+    return !_mm256_testz_si256(as<__m256i>(m), as<__m256i>(m));
+}
 LANES_INLINE Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
     return as<Doubles>(_mm256_blendv_pd(as<__m256d>(b), as<__m256d>(a), as<__m256d>(m)));
 }
@@ -124,19 +129,27 @@ LANES_INLINE Floats lesser(const Floats& a, const Floats& b) {
 LANES_INLINE Doubles widenLanes(const uint8_t* p) {
     return as<Doubles>(_mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(load<int32_t>(p)))));
 }
-LANES_INLINE DoublePair widenBytes(const uint8_t* p) { return {widenLanes(p), widenLanes(p + kLanes)}; }
-LANES_INLINE Doubles widenFloats(const float* p) { return as<Doubles>(_mm256_cvtps_pd(_mm_loadu_ps(p))); }
-LANES_INLINE Floats narrow(const Doubles& low, const Doubles& high) {
-    return as<Floats>(_mm256_set_m128(_mm256_cvtpd_ps(as<__m256d>(high)), _mm256_cvtpd_ps(as<__m256d>(low))));
+LANES_INLINE DoublePair widenBytes(const uint8_t* p) {
+    return {widenLanes(p), widenLanes(p + kLanes)};
 }
-LANES_INLINE Ints channelBytes(const Floats& v) { return as<Ints>(_mm256_cvttps_epi32(as<__m256>(v))) & 255; }
+LANES_INLINE Doubles widenFloats(const float* p) {
+    return as<Doubles>(_mm256_cvtps_pd(_mm_loadu_ps(p)));
+}
+LANES_INLINE Floats narrow(const Doubles& low, const Doubles& high) {
+    return as<Floats>(
+        _mm256_set_m128(_mm256_cvtpd_ps(as<__m256d>(high)), _mm256_cvtpd_ps(as<__m256d>(low))));
+}
+LANES_INLINE Ints channelBytes(const Floats& v) {
+    return as<Ints>(_mm256_cvttps_epi32(as<__m256>(v))) & 255;
+}
 
 #elif defined(__SSE2__)
 
 LANES_INLINE bool anyLane(const Masks& m) { return _mm_movemask_pd(as<__m128d>(m)) != 0; }
 LANES_INLINE Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
     const __m128d mask = as<__m128d>(m);
-    return as<Doubles>(_mm_or_pd(_mm_and_pd(mask, as<__m128d>(a)), _mm_andnot_pd(mask, as<__m128d>(b))));
+    return as<Doubles>(
+        _mm_or_pd(_mm_and_pd(mask, as<__m128d>(a)), _mm_andnot_pd(mask, as<__m128d>(b))));
 }
 LANES_INLINE Doubles lesser(const Doubles& a, const Doubles& b) {
     return as<Doubles>(_mm_min_pd(as<__m128d>(a), as<__m128d>(b)));
@@ -149,15 +162,20 @@ LANES_INLINE DoublePair widenBytes(const uint8_t* p) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i words = _mm_unpacklo_epi8(_mm_cvtsi32_si128(load<int32_t>(p)), zero);
     const __m128i ints = _mm_unpacklo_epi16(words, zero);
-    return {as<Doubles>(_mm_cvtepi32_pd(ints)), as<Doubles>(_mm_cvtepi32_pd(_mm_shuffle_epi32(ints, 0xEE)))};
+    return {as<Doubles>(_mm_cvtepi32_pd(ints)),
+            as<Doubles>(_mm_cvtepi32_pd(_mm_shuffle_epi32(ints, 0xEE)))};
 }
 LANES_INLINE Doubles widenFloats(const float* p) {
-    return as<Doubles>(_mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)))));
+    return as<Doubles>(
+        _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)))));
 }
 LANES_INLINE Floats narrow(const Doubles& low, const Doubles& high) {
-    return as<Floats>(_mm_movelh_ps(_mm_cvtpd_ps(as<__m128d>(low)), _mm_cvtpd_ps(as<__m128d>(high))));
+    return as<Floats>(
+        _mm_movelh_ps(_mm_cvtpd_ps(as<__m128d>(low)), _mm_cvtpd_ps(as<__m128d>(high))));
 }
-LANES_INLINE Ints channelBytes(const Floats& v) { return as<Ints>(_mm_cvttps_epi32(as<__m128>(v))) & 255; }
+LANES_INLINE Ints channelBytes(const Floats& v) {
+    return as<Ints>(_mm_cvttps_epi32(as<__m128>(v))) & 255;
+}
 
 #else
 
@@ -166,7 +184,9 @@ LANES_INLINE bool anyLane(const Masks& m) {
     for (int i = 0; i < kLanes; ++i) any |= m[i] != 0;
     return any;
 }
-LANES_INLINE Doubles select(const Masks& m, const Doubles& a, const Doubles& b) { return m ? a : b; }
+LANES_INLINE Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
+    return m ? a : b;
+}
 template <typename Vector>
 LANES_INLINE Vector lesser(const Vector& a, const Vector& b) {
     return a < b ? a : b;
@@ -197,7 +217,9 @@ LANES_INLINE Ints channelBytes(const Floats& v) {
 
 // lesser for sinePeakMargin's clamp.
 struct Lesser {
-    LANES_INLINE Doubles operator()(const Doubles& a, const Doubles& b) const { return lesser(a, b); }
+    LANES_INLINE Doubles operator()(const Doubles& a, const Doubles& b) const {
+        return lesser(a, b);
+    }
 };
 
 }  // namespace

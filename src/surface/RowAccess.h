@@ -44,7 +44,8 @@ template <typename Word>
 // each channel masked out and packed back to bytes. Returns the pixels done;
 // it stops sixteen short of the end, as the last word reads a byte beyond
 // its pixel, which may lie past the surface.
-[[gnu::always_inline]] inline int32_t splitUsualTriples(const uint8_t* row, int32_t count, ChannelRow out) {
+[[gnu::always_inline]] inline int32_t splitUsualTriples(const uint8_t* row, int32_t count,
+                                                        ChannelRow out) {
     const __m128i low = _mm_set1_epi32(0xFF);
     int32_t x = 0;
     for (; x + 32 <= count; x += 16) {
@@ -59,7 +60,8 @@ template <typename Word>
         for (int c = 0; c < 3; ++c) {
             __m128i v[4];
             for (int q = 0; q < 4; ++q) v[q] = _mm_and_si128(_mm_srli_epi32(words[q], 8 * c), low);
-            const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(v[0], v[1]), _mm_packs_epi32(v[2], v[3]));
+            const __m128i bytes =
+                _mm_packus_epi16(_mm_packs_epi32(v[0], v[1]), _mm_packs_epi32(v[2], v[3]));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(planes[c] + x), bytes);
         }
     }
@@ -116,16 +118,16 @@ template <typename Word>
     // readPixel indexes 2- and 4-byte pixels as words from row / size, which
     // differs from the row's first byte when the pitch isn't a multiple of it.
     switch (s->format->BytesPerPixel) {
-    case 1: {
-        const uint8_t* row = base + rowOffset;
-        std::memcpy(out.r, row, inside);
-        std::memset(out.g, 0, inside);
-        std::memset(out.b, 0, inside);
-        return;
-    }
-    case 2: return splitWords<uint16_t>(base + rowOffset / 2 * 2, inside, out);
-    case 3: return splitTriples(s->format, base + rowOffset, inside, out);
-    case 4: return splitWords<uint32_t>(base + rowOffset / 4 * 4, inside, out);
-    default: return fill(out, 0, inside, 255);
+        case 1: {
+            const uint8_t* row = base + rowOffset;
+            std::memcpy(out.r, row, inside);
+            std::memset(out.g, 0, inside);
+            std::memset(out.b, 0, inside);
+            return;
+        }
+        case 2: return splitWords<uint16_t>(base + rowOffset / 2 * 2, inside, out);
+        case 3: return splitTriples(s->format, base + rowOffset, inside, out);
+        case 4: return splitWords<uint32_t>(base + rowOffset / 4 * 4, inside, out);
+        default: return fill(out, 0, inside, 255);
     }
 }
