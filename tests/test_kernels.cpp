@@ -257,8 +257,8 @@ struct ShadeCase {
 // all alpha bits: mixes that saturate, go hugely negative, or overflow.
 TEST_P(EachVersion, ShadesHugeNegativeAndOverflowingMixesAlike) {
     ShadeCase row;
-    const float weights[] = {0.0f,     0.5f,  1.0f,  1.5f,   7.25f, 40000.5f,
-                             -3.0f,    3e38f, -3e38f, kInfF, kNaNF};
+    const float weights[] = {0.0f,  0.5f,  1.0f,   1.5f,  7.25f, 40000.5f,
+                             -3.0f, 3e38f, -3e38f, kInfF, kNaNF};
     const double pixelScales[] = {0.0, 1.0, 31.0, 253.0, 65535.0, 4278190080.0, 4294967295.0};
     const float fed[] = {0.0f, -0.0f, 255.0f, -1.5e9f, 3e38f, kInfF, -kInfF, kNaNF};
     int seed = 0;

@@ -16,11 +16,11 @@ constexpr const char* kVariable = "FRACTALS_CPU";
 bool processorRuns(InstructionSet set) {
     __builtin_cpu_init();
     switch (set) {
-        case InstructionSet::baseline: return true;
-        case InstructionSet::avx2: return __builtin_cpu_supports("avx2");
-        case InstructionSet::avx512:
-            return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-                   __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq");
+    case InstructionSet::baseline: return true;
+    case InstructionSet::avx2: return __builtin_cpu_supports("avx2");
+    case InstructionSet::avx512:
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+               __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq");
     }
     return false;
 }
@@ -50,9 +50,9 @@ std::string namesOf(const std::vector<InstructionSet>& sets) {
 
 const char* instructionSetName(InstructionSet set) {
     switch (set) {
-        case InstructionSet::baseline: return "baseline";
-        case InstructionSet::avx2: return "avx2";
-        case InstructionSet::avx512: return "avx512";
+    case InstructionSet::baseline: return "baseline";
+    case InstructionSet::avx2: return "avx2";
+    case InstructionSet::avx512: return "avx512";
     }
     return "?";
 }
@@ -115,9 +115,9 @@ const fastkernels::KernelTable& kernelsFor(InstructionSet set) {
                runnableInstructionSets());
     switch (set) {
 #ifdef FRACTALS_X86_64_KERNELS
-        case InstructionSet::avx2: return fastkernels::avx2::kernels;
-        case InstructionSet::avx512: return fastkernels::avx512::kernels;
+    case InstructionSet::avx2: return fastkernels::avx2::kernels;
+    case InstructionSet::avx512: return fastkernels::avx512::kernels;
 #endif
-        default: return fastkernels::baseline::kernels;
+    default: return fastkernels::baseline::kernels;
     }
 }

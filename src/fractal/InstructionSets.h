@@ -32,8 +32,8 @@ bool canRun(InstructionSet set);
 // The built versions this processor can run, plainest first.
 std::vector<InstructionSet> runnableInstructionSets();
 
-// The version `requested` names, out of `runnable` (plainest first); null
-// or empty: the last, the best. Throws ErrorMsg for an unknown name or one
+// The version `requested` names, out of `runnable` (plainest first, never
+// empty); null or empty: the last, the best. Throws ErrorMsg for an unknown name or one
 // not in `runnable`, naming those in it.
 InstructionSet chooseInstructionSet(const char* requested,
                                     const std::vector<InstructionSet>& runnable);

@@ -118,16 +118,16 @@ template <typename Word>
     // readPixel indexes 2- and 4-byte pixels as words from row / size, which
     // differs from the row's first byte when the pitch isn't a multiple of it.
     switch (s->format->BytesPerPixel) {
-        case 1: {
-            const uint8_t* row = base + rowOffset;
-            std::memcpy(out.r, row, inside);
-            std::memset(out.g, 0, inside);
-            std::memset(out.b, 0, inside);
-            return;
-        }
-        case 2: return splitWords<uint16_t>(base + rowOffset / 2 * 2, inside, out);
-        case 3: return splitTriples(s->format, base + rowOffset, inside, out);
-        case 4: return splitWords<uint32_t>(base + rowOffset / 4 * 4, inside, out);
-        default: return fill(out, 0, inside, 255);
+    case 1: {
+        const uint8_t* row = base + rowOffset;
+        std::memcpy(out.r, row, inside);
+        std::memset(out.g, 0, inside);
+        std::memset(out.b, 0, inside);
+        return;
+    }
+    case 2: return splitWords<uint16_t>(base + rowOffset / 2 * 2, inside, out);
+    case 3: return splitTriples(s->format, base + rowOffset, inside, out);
+    case 4: return splitWords<uint32_t>(base + rowOffset / 4 * 4, inside, out);
+    default: return fill(out, 0, inside, 255);
     }
 }
