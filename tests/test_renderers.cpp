@@ -26,6 +26,7 @@
 #include "fractal/InstructionSets.h"
 #include "fractal/JuliaMaths.h"
 #include "fractal/LiteralRenderer.h"
+#include "support/KernelVersions.h"
 #include "support/TestSurfaces.h"
 #include "surface/ColourMap.h"
 #include "surface/DisplayFormat.h"
@@ -223,7 +224,7 @@ public:
     explicit SideBySide(const std::function<SurfacePtr()>& makeDisplay) {
         literal = run(makeDisplay(), std::make_unique<LiteralRenderer>(), 0x5A, "literal");
         uint8_t fill = 0xA5;
-        for (InstructionSet set : instructionSetsFromEnvironment())
+        for (InstructionSet set : versionsUnderTest())
             fast.push_back(run(makeDisplay(), std::make_unique<FastRenderer>(set), fill++,
                                std::string("fast (") + instructionSetName(set) + ")"));
     }
