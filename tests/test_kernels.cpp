@@ -82,6 +82,7 @@ protected:
         if (!canRun(set))
             GTEST_SKIP() << instructionSetName(set) << ": this processor can't run it";
         const std::vector<InstructionSet> chosen = versionsUnderTest();
+        ASSERT_FALSE(chosen.empty()) << "FRACTALS_CPU refused";
         if (std::find(chosen.begin(), chosen.end(), set) == chosen.end())
             GTEST_SKIP() << instructionSetName(set) << ": FRACTALS_CPU picks another version";
         kernels = &kernelsFor(set);
