@@ -41,9 +41,9 @@ template <typename Word>
 #if defined(__SSE2__) && !defined(__SSSE3__)
 // Without byte shuffles (baseline x86-64), sixteen pixels at a time: each as
 // a 32-bit word read from its own offset (its low three bytes are the pixel),
-// each channel masked out and packed back to bytes. Returns the pixels done;
-// it stops sixteen short of the end, as the last word reads a byte beyond
-// its pixel, which may lie past the surface.
+// each channel masked out and packed back to bytes. Returns the pixels done,
+// leaving at least the last sixteen to the plain loop: the word of a row's
+// last pixel reads a byte beyond it, which may lie past the surface.
 [[gnu::always_inline]] inline int32_t splitUsualTriples(const uint8_t* row, int32_t count,
                                                         ChannelRow out) {
     const __m128i low = _mm_set1_epi32(0xFF);
