@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # fractals-render end to end on the default bitmaps: saved frames, the
-# closing line, the exit status of each kind of failure, and that the fast
-# renderer, with each version of its kernels FRACTALS_CPU picks, exports the
-# same frames as the literal one.
+# closing line, the exit status of each kind of failure, that the fast and
+# literal renderers export the same frames, and that FRACTALS_CPU picks the
+# version of the fast renderer's kernels.
 # Usage: render_tool_test.sh TOOL DEMO_DIR SCRATCH_DIR
 set -u
 tool=$1 demo=$2 scratch=$3
@@ -79,11 +79,8 @@ check "unknown FRACTALS_CPU: message names the versions, baseline first" \
     grep -Eq '^baseline(, avx2)?(, avx512)?$' <<<"$versions"
 check "unknown FRACTALS_CPU: usage shown" grep -q "^usage: fractals-render" "$scratch/stderr"
 for version in ${versions//,/}; do
-    check "FRACTALS_CPU=$version" with_cpu "$version" run 0 --images "$demo" --frames 12 \
-        --keys 0:down,2:up --digest
+    check "FRACTALS_CPU=$version" with_cpu "$version" run 0 --images "$demo" --frames 1
     check "$version: named in the first line" grep -q "fast renderer ($version)" <(head -n1 "$scratch/stdout")
-    check "$version: the literal renderer's digest" \
-        cmp -s <(grep '^digest: ' "$scratch/stdout") "$scratch/literal.digest"
 done
 
 check "other keys, another digest" run 0 --images "$demo" --frames 12 --keys 0:up --digest
