@@ -10,7 +10,7 @@
 source "$(dirname "$0")/lib.sh"
 
 FRACTALS=$1 XPROBE=$2 FORGE=$3 MODE=$4
-unset SDL_VIDEODRIVER FRACTALS_CPU
+unset SDL_VIDEODRIVER
 
 cd "$E2E_WORK"
 case "$MODE" in
