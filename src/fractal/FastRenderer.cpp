@@ -23,6 +23,13 @@ const SDL_Surface* surfaceOf(const SurfaceHandle* slot) {
 
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+// A display whose pixel value is the colour 0xRRGGBB itself (the usual
+// 32-bit layout), so the shading can write its rows directly.
+bool coloursArePixels(const SDL_PixelFormat* f, const TrueColourLayout& t) {
+    return f->BytesPerPixel == 4 && f->palette == nullptr && t.rShift == 16 && t.gShift == 8 &&
+           t.bShift == 0 && (t.rLoss | t.gLoss | t.bLoss) == 0 && t.aMask == 0;
+}
+
 // Whether the sine test clears a pixel fed these coefficients.
 bool fedSinesClear(double n, double red, double green) {
     return sineClearOfPeaks(n * red * kSineScale) && sineClearOfPeaks(n * green * kSineScale);
@@ -104,9 +111,10 @@ void FastRenderer::shadeInBulk() {
     job.bR = row.bR.data(), job.bG = row.bG.data(), job.bB = row.bB.data();
     job.weight = weight;
     job.complement = frame.complement;
-    job.colours = row.colours.data();
+    const bool direct = coloursArePixels(display->format, colours.layout());
 
     for (int32_t y = 0; y < kRows; ++y) {
+        job.colours = direct ? reinterpret_cast<uint32_t*>(displayRow(y)) : row.colours.data();
         kernels.readRow(bitmapA, y, {row.aR.data(), row.aG.data(), row.aB.data()});
         kernels.readRow(bitmapB, y, {row.bR.data(), row.bG.data(), row.bB.data()});
         kernels.escapeCounts(re0.data(), im0[y], frame.c, fractalPixelByCount, row.counts.data(),
@@ -125,8 +133,12 @@ void FastRenderer::shadeInBulk() {
             }
         }
         if (y == 0) row.firstRowCounts = row.counts;
-        writeRow(y);
+        if (!direct) writeRow(y);
     }
+}
+
+uint8_t* FastRenderer::displayRow(int32_t y) const {
+    return static_cast<uint8_t*>(display->pixels) + static_cast<size_t>(y) * display->pitch;
 }
 
 void FastRenderer::writeRow(int32_t y) {
@@ -140,8 +152,7 @@ void FastRenderer::writeRow(int32_t y) {
         }
     }
 
-    uint8_t* out = static_cast<uint8_t*>(display->pixels) + static_cast<size_t>(y) * display->pitch;
-    storePixels(out, display->format->BytesPerPixel, row.pixels.data(), kColumns);
+    storePixels(displayRow(y), display->format->BytesPerPixel, row.pixels.data(), kColumns);
 }
 
 // Row 0 of column x is fed by row 239 of column x - 1 (whose v the row

@@ -78,6 +78,7 @@ private:
     void prepareFrame(float weight);
     void shadeInBulk();
     void writeRow(int32_t y);
+    uint8_t* displayRow(int32_t y) const;
     void testFirstRow(Coefficients start);
     void redoSuspects(Coefficients start);
     struct PixelInputs {
