@@ -244,14 +244,15 @@ private:
 
 // A folder of stand-in dialog programs, each recording its name and arguments
 // (NUL-separated) in a log, after a pause that shows whether it was waited for.
-// Like a real dialog, each also talks on its standard output and error.
+// Like a real dialog, each also talks on its standard output and error. The
+// programs live under the build folder: the temporary folder may be mounted
+// without the right to run programs.
 class FakeDialogs {
 public:
     explicit FakeDialogs(const TempDir& dir)
-        : bin(dir.file("bin")), log(dir.file("dialog.log")), path("PATH", bin.c_str()),
-          logVar("DIALOG_LOG", log.c_str()) {
-        mkdir(bin.c_str(), 0700);
-    }
+        : programs(FRACTALS_TEST_BUILD_DIR), bin(programs.path().string()),
+          log(dir.file("dialog.log")), path("PATH", bin.c_str()),
+          logVar("DIALOG_LOG", log.c_str()) {}
     void install(const std::string& name) {
         const std::string file = bin + "/" + name;
         std::ofstream(file) << "#!/bin/sh\necho " << name << " says hello\necho " << name
@@ -269,6 +270,7 @@ public:
     }
 
 private:
+    TempDir programs;
     std::string bin, log;
     ScopedEnv path, logVar;
 };
