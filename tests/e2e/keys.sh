@@ -4,8 +4,9 @@
 # second black (lsd2.bmp) and blue (logo2.bmp), so the picture shows which
 # bitmap of each pair is selected whatever the animation does: from the
 # second frame on the weight of the first pair's bitmap saturates its colour
-# at every pixel, and blue shows only with logo2.bmp, at most pixels (its
-# factor 1 - weight wraps once negative, now and then to 0).
+# at every pixel, and blue shows only with logo2.bmp: at most pixels, as its
+# factor 1 - weight wraps once negative (at none only some 300,000 frames
+# on, when every mix has passed 2^31, where a float's low byte is 0).
 #
 #   keys.sh FRACTALS XPROBE FORGE_BMP DEPTH
 source "$(dirname "$0")/lib.sh"
