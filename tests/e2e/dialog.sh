@@ -8,7 +8,6 @@
 source "$(dirname "$0")/lib.sh"
 
 FRACTALS=$1 XPROBE=$2 FORGE=$3 MODE=$4
-unset SDL_VIDEODRIVER
 
 cd "$E2E_WORK"
 case "$MODE" in
