@@ -10,7 +10,6 @@
 source "$(dirname "$0")/lib.sh"
 
 FRACTALS=$1 XPROBE=$2 FORGE=$3 MODE=$4
-unset SDL_VIDEODRIVER
 
 cd "$E2E_WORK"
 case "$MODE" in
@@ -35,10 +34,7 @@ program=$LAST_PID
 
 if [ "$MODE" = bad-cpu ]; then
     # Standard error has the whole text before the box opens.
-    for ((i = 0; i < 100; i++)); do
-        [ -s "$E2E_WORK/stderr" ] && break
-        sleep 0.1
-    done
+    await test -s "$E2E_WORK/stderr" || fail "nothing on standard error"
     full=$(head -n1 "$E2E_WORK/stderr")
     [[ "$full" == "$text"* ]] || fail "standard error is \"$full\", not \"$text...\""
     text=$full
