@@ -24,6 +24,7 @@
 #include "app/ErrorBox.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
+#include "fractal/InstructionSets.h"
 #include "surface/FrameDigest.h"
 
 namespace {
@@ -52,7 +53,9 @@ public:
                 window = std::make_unique<AppWindow>("Fractals", kWidth, kHeight, 32, false);
             }
             window->scene.reset();  // the old scene's bitmaps go before the new ones load
-            window->scene = std::make_unique<FractalScene>(RendererKind::fast, directory);
+            // WebAssembly has one version of the kernels: nothing to choose.
+            window->scene = std::make_unique<FractalScene>(
+                makeRenderer(RendererKind::fast, InstructionSet::baseline), directory);
             window->begin();
 
             SDL_Event stale;
