@@ -16,6 +16,26 @@ uint32_t canvasWord(uint32_t r, uint32_t g, uint32_t b) {
 #endif
 }
 
+// One row of whole-byte pixels. The desktop's layout (red 16, green 8, blue
+// 0) gets shifts known to the compiler, which it vectorises; others pass
+// theirs.
+template <typename Shifts>
+void wholeByteRow(const uint8_t* row, int32_t width, Shifts s, uint8_t* out) {
+    for (int32_t x = 0; x < width; ++x) {
+        uint32_t pixel;
+        std::memcpy(&pixel, row + static_cast<size_t>(x) * 4, sizeof pixel);
+        const uint32_t word = canvasWord(pixel >> s.r & 0xFF, pixel >> s.g & 0xFF, pixel >> s.b & 0xFF);
+        std::memcpy(out + static_cast<size_t>(x) * 4, &word, sizeof word);
+    }
+}
+
+struct UsualShifts {
+    static constexpr uint32_t r = 16, g = 8, b = 0;
+};
+struct GivenShifts {
+    uint32_t r, g, b;
+};
+
 }  // namespace
 
 void toCanvasRgba(const SDL_Surface* display, int32_t width, int32_t height, uint8_t* rgba) {
@@ -25,17 +45,15 @@ void toCanvasRgba(const SDL_Surface* display, int32_t width, int32_t height, uin
     // through SDL, pixel by pixel.
     const bool wholeBytes = f->BytesPerPixel == 4 && f->palette == nullptr && f->Rloss == 0 &&
                             f->Gloss == 0 && f->Bloss == 0;
-    const uint32_t rShift = f->Rshift, gShift = f->Gshift, bShift = f->Bshift;
+    const bool usual = f->Rshift == 16 && f->Gshift == 8 && f->Bshift == 0;
+    const GivenShifts given{f->Rshift, f->Gshift, f->Bshift};
     for (int32_t y = 0; y < height; ++y) {
         const auto* row = static_cast<const uint8_t*>(display->pixels) + static_cast<size_t>(y) * display->pitch;
         uint8_t* out = rgba + static_cast<size_t>(y) * width * 4;
-        if (wholeBytes) {
-            for (int32_t x = 0; x < width; ++x) {
-                uint32_t pixel;
-                std::memcpy(&pixel, row + static_cast<size_t>(x) * 4, sizeof pixel);
-                const uint32_t word = canvasWord(pixel >> rShift & 0xFF, pixel >> gShift & 0xFF, pixel >> bShift & 0xFF);
-                std::memcpy(out + static_cast<size_t>(x) * 4, &word, sizeof word);
-            }
+        if (wholeBytes && usual) {
+            wholeByteRow(row, width, UsualShifts{}, out);
+        } else if (wholeBytes) {
+            wholeByteRow(row, width, given, out);
         } else {
             for (int32_t x = 0; x < width; ++x) {
                 Uint8 r, g, b;
