@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The browser build's frame rate: the page in headless Chromium renders
 # frames 0 to N-1 unthrottled (its scripted run, keys included) and reports
-# its own figures; the same frames under Node for comparison, and the size
-# of the page's files. Builds build-web first.
+# its own figures, then runs as a visitor sees it while the frames it shows
+# are counted; the same frames under Node for comparison, and the size of
+# the page's files. Builds build-web first.
 # Usage: bash bench/page_fps.sh [frames]
 source "$(dirname "$0")/../scripts/common.sh"
 source "$ROOT/scripts/web-common.sh"
