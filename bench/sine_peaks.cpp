@@ -4,8 +4,8 @@
 // it; a correctly rounded sin gives +-1 exactly within 2^-26.5 (about
 // 1.054e-8) of the peak. Built for each platform to compare their sins.
 //
-// Usage: sine_peaks. For each k, both signs: the farthest doubles below and
-// above the peak whose sine is +-1, in units of 1e-8, and how many of the
+// Usage: sine_peaks. For each k, both signs: the least and greatest offsets
+// from the peak of the doubles whose sine is +-1, in units of 1e-8, and how many of the
 // doubles probed disagree with a correctly rounded sin on being +-1: steps
 // of 1e-11 (every double where they lie further apart) out to 6e-8, and
 // every double around the two edges of the correctly rounded band.
@@ -34,7 +34,8 @@ constexpr long double kCorrectBand = 1.0536712127723509e-8L;  // 2^-26.5
 constexpr int kEdgeDoubles = 20000;
 
 struct Band {
-    long double below = 0, above = 0;  // farthest offsets with |sin| == 1
+    // The least and greatest offsets with |sin| == 1 (one double: both the same).
+    long double below = INFINITY, above = -INFINITY;
     int probed = 0, disagree = 0, units = 0;
 };
 
@@ -78,8 +79,8 @@ Band measure(long double k, double sign) {
 }  // namespace
 
 int main() {
-    std::printf("peak (k + 1/2)pi: offsets of the farthest doubles whose sine is +-1, in 1e-8\n");
-    std::printf("(correctly rounded: +-1.054; the fast renderer's window: +-%.3f)\n",
+    std::printf("peak (k + 1/2)pi: least and greatest offsets of the doubles whose sine is +-1, in 1e-8\n");
+    std::printf("(correctly rounded: +-1.0537; the fast renderer's window: +-%.3f)\n",
                 static_cast<double>(julia::kSinePeakWindow * 1e8));
     std::printf("%14s %5s %9s %9s %8s %9s\n", "k", "sign", "below", "above", "probed", "disagree");
     int probed = 0, disagree = 0;
@@ -88,7 +89,7 @@ int main() {
         for (double sign : {1.0, -1.0}) {
             const Band b = measure(k, sign);
             if (b.units > 0)
-                std::printf("%14.0Lf %5s %9.3f %9.3f %8d %9d\n", k, sign > 0 ? "+" : "-",
+                std::printf("%14.0Lf %5s %9.4f %9.4f %8d %9d\n", k, sign > 0 ? "+" : "-",
                             static_cast<double>(b.below * 1e8L), static_cast<double>(b.above * 1e8L),
                             b.probed, b.disagree);
             else
