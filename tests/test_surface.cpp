@@ -5,12 +5,14 @@
 
 #include <climits>
 #include <functional>
+#include <optional>
 #include <type_traits>
 #include <vector>
 
 #include "app/AppWindow.h"
 #include "app/ErrorMsg.h"
 #include "support/TestSurfaces.h"
+#include "surface/BmpHeader.h"
 #include "surface/FrameDigest.h"
 #include "surface/PixelAccess.h"
 #include "surface/SurfaceHandle.h"
@@ -477,6 +479,100 @@ TEST(SurfaceHandle, RefusesBrokenGeometryWithoutLeakingIt) {
         watched.surface->h = intact.h;
         watched.surface->pixels = intact.pixels;
     }
+}
+
+// ---- BmpHeader ----------------------------------------------------------------
+
+namespace {
+
+// A file's first bytes: the file header, then the fields of an info header
+// of the given size.
+std::vector<uint8_t> bmpStart(uint32_t infoSize, int32_t width, int32_t height, uint16_t bits,
+                              uint32_t compression = 0) {
+    std::vector<uint8_t> out = {'B', 'M'};
+    auto put = [&out](uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> 8 * i));
+    };
+    put(0, 4);
+    put(0, 4);
+    put(14 + infoSize, 4);
+    put(infoSize, 4);
+    const int sizeBytes = infoSize == 12 ? 2 : 4;
+    put(static_cast<uint32_t>(width), sizeBytes);
+    put(static_cast<uint32_t>(height), sizeBytes);
+    put(1, 2);
+    put(bits, 2);
+    if (infoSize != 12) put(compression, 4);
+    return out;
+}
+
+}  // namespace
+
+TEST(BmpHeader, ReadsTheFieldsSdlReadsFromAnyBytes) {
+    const std::vector<uint8_t> v5 = bmpStart(124, 320, -240, 32, 3);
+    std::optional<BmpHeader> h = readBmpHeader(v5.data(), v5.size());
+    ASSERT_TRUE(h);
+    EXPECT_EQ(h->dataOffset, 138u);
+    EXPECT_EQ(h->width, 320);
+    EXPECT_EQ(h->height, -240);
+    EXPECT_EQ(h->bitCount, 32u);
+    EXPECT_EQ(h->compression, 3u);
+
+    const std::vector<uint8_t> core = bmpStart(12, 0xFFFF, 0xFFFF, 24);  // 16-bit sizes, unsigned
+    h = readBmpHeader(core.data(), core.size());
+    ASSERT_TRUE(h);
+    EXPECT_EQ(h->width, 65535);
+    EXPECT_EQ(h->height, 65535);
+    EXPECT_EQ(h->bitCount, 24u);
+
+    h = readBmpHeader(v5.data(), 22);  // cut before the height: the rest reads as zero
+    ASSERT_TRUE(h);
+    EXPECT_EQ(h->width, 320);
+    EXPECT_EQ(h->height, 0);
+    EXPECT_EQ(h->bitCount, 0u);
+
+    const uint8_t png[] = {0x89, 'P', 'N', 'G'};
+    EXPECT_FALSE(readBmpHeader(png, sizeof png));
+    EXPECT_FALSE(readBmpHeader(nullptr, 0));
+}
+
+TEST(BmpHeader, RowsMustFitTheFileAfterTheDataOffset) {
+    // 3 x 2 at 24 bits: rows of 9 bytes padded to 12; the last needs no padding.
+    for (int64_t height : {2, -2}) {
+        const BmpHeader h{54, 3, height, 24};
+        EXPECT_EQ(leastPixelBytes(h), 21u);
+        EXPECT_TRUE(withinLimits(h, 54 + 21));
+        EXPECT_FALSE(withinLimits(h, 54 + 20)) << height;
+    }
+    EXPECT_EQ(leastPixelBytes(BmpHeader{54, 9, 3, 1}), 4u + 4 + 2);  // 9 pixels of 1 bit: 2 bytes
+    EXPECT_EQ(leastPixelBytes(BmpHeader{54, 320, 0, 24}), 0u);
+
+    const BmpHeader pastEnd{0xFFFFFFFFu, 1, 1, 8};
+    EXPECT_FALSE(withinLimits(pastEnd, 1000));
+
+    // Run-length data of any length may hold any picture.
+    EXPECT_EQ(leastPixelBytes(BmpHeader{54, 320, 240, 8, 1}), 0u);
+    EXPECT_TRUE(withinLimits(BmpHeader{54, 320, 240, 4, 2}, 54));
+
+    // Sizes past 64 bits saturate instead of wrapping to something small.
+    const BmpHeader absurd{54, INT32_MIN, INT32_MIN, 65535};
+    EXPECT_EQ(leastPixelBytes(absurd), UINT64_MAX);
+    EXPECT_EQ(decodedBytes(absurd), UINT64_MAX);
+}
+
+TEST(BmpHeader, SurfaceMayDecodeToAtMost256MiB) {
+    const uint64_t roomyFile = uint64_t{1} << 40;
+    EXPECT_EQ(decodedBytes(BmpHeader{54, 8192, 8192, 32}), kMaxDecodedBytes);
+    EXPECT_TRUE(withinLimits(BmpHeader{54, 8192, 8192, 32}, roomyFile));
+    EXPECT_FALSE(withinLimits(BmpHeader{54, 8192, 8193, 32}, roomyFile));
+    // One pixel of 1 bit widens to a byte in a row of 4: 2^26 rows are the
+    // limit, one more row is 4 bytes over.
+    EXPECT_TRUE(withinLimits(BmpHeader{54, 1, -(1 << 26), 1}, roomyFile));
+    EXPECT_FALSE(withinLimits(BmpHeader{54, 1, -(1 << 26) - 1, 1}, roomyFile));
+    EXPECT_EQ(decodedBytes(BmpHeader{54, 5, 2, 24}), 32u);  // 15 bytes a row, padded to 16
+    // A run-length file needs no room, so only the limit holds it.
+    EXPECT_TRUE(withinLimits(BmpHeader{54, 16384, 16384, 8, 1}, 60));
+    EXPECT_FALSE(withinLimits(BmpHeader{54, 16384, 16385, 8, 1}, 60));
 }
 
 // ---- FrameDigest ---------------------------------------------------------------

@@ -2,7 +2,28 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
+
+#include "surface/BmpHeader.h"
+
+namespace {
+
+// Whether the file's BMP header claims only pixels the file can hold and a
+// surface within the limit; SDL would allocate whatever it claims. A file
+// that isn't a BMP passes: SDL refuses it itself.
+bool claimsArePossible(const std::string& fileName) {
+    std::error_code error;
+    const uintmax_t fileSize = std::filesystem::file_size(fileName, error);
+    if (error) return false;
+    uint8_t bytes[kBmpHeaderBytes];
+    std::ifstream in(fileName, std::ios::binary);
+    in.read(reinterpret_cast<char*>(bytes), sizeof bytes);
+    const std::optional<BmpHeader> header = readBmpHeader(bytes, static_cast<size_t>(in.gcount()));
+    return !header || withinLimits(*header, fileSize);
+}
+
+}  // namespace
 
 bool hasSaneGeometry(const SDL_Surface* s) {
     if (s == nullptr || s->format == nullptr) return false;
@@ -29,7 +50,7 @@ bool SurfaceHandle::load(const std::string& fileName) {
     // Only a regular file can be a bitmap: opening a FIFO would block until a
     // writer comes, which may be never.
     std::error_code error;
-    if (!std::filesystem::is_regular_file(fileName, error)) {
+    if (!std::filesystem::is_regular_file(fileName, error) || !claimsArePossible(fileName)) {
         reset();
         return false;
     }

@@ -14,8 +14,10 @@ public:
     SurfaceHandle& operator=(const SurfaceHandle&) = delete;
 
     // Loads the BMP, freeing any surface held before. False when the file
-    // can't be read or SDL hands back a surface whose geometry can't be
-    // trusted; the handle then holds nothing.
+    // can't be read, its header claims pixels the file can't hold or a
+    // surface over kMaxDecodedBytes (checked before SDL reads it), or SDL
+    // hands back a surface whose geometry can't be trusted; the handle then
+    // holds nothing.
     bool load(const std::string& fileName);
 
     // Takes ownership of a surface made elsewhere (tests, tools), with the

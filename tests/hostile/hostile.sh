@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Every hostile bitmap under one of the four names, the other three sound:
 # fractals-render either renders or refuses with that name's load message and
-# status 1. A crash, a hang, a sanitizer report or any other message fails.
+# status 1. A crash, a hang, a sanitizer report or any other message fails,
+# and so does asking for more than 1 GiB of memory.
 #
-#   hostile.sh FRACTALS_RENDER FORGE_BMP DEFAULT_BITMAPS NAME
+#   hostile.sh FRACTALS_RENDER FORGE_BMP DEFAULT_BITMAPS NAME [ALLOC_GUARD]
 #     NAME: lsd, logo, lsd2 or logo2
+#     ALLOC_GUARD: alloc_guard's library, preloaded unless under AddressSanitizer
 # Prints one line per case: "NAME CASE rendered|refused".
 set -u
 
-RENDER=$1 FORGE=$2 DEFAULTS=$(cd "$3" && pwd) NAME=$4
+RENDER=$1 FORGE=$2 DEFAULTS=$(cd "$3" && pwd) NAME=$4 GUARD=${5:-}
 case "$NAME" in
 lsd | logo) message="Couldnt load Bitmap" ;;
 lsd2 | logo2) message="Couldnt Load Bitmap" ;;
@@ -36,6 +38,19 @@ make_extra() {  # make_extra CASE PATH
 as_user=()
 if [ "$(id -u)" -eq 0 ]; then as_user=(setpriv --bounding-set -dac_override,-dac_read_search --); fi
 
+# Each run is held to 1 GiB, so that a loader trusting a header's size fails
+# fast instead of swapping; the guard makes one request over the limit fatal
+# rather than a quiet refusal. AddressSanitizer reserves terabytes of address
+# space for its shadow, which the address-space limit forbids: its own limits
+# on one allocation and on resident memory stand in.
+limit_mb=1024
+if ldd "$RENDER" | grep -q libasan; then
+    export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}max_allocation_size_mb=$limit_mb:hard_rss_limit_mb=$limit_mb"
+    limit_memory() { :; }
+else
+    limit_memory() { ulimit -v $((limit_mb * 1024)) && export LD_PRELOAD="$GUARD"; }
+fi
+
 failures=0 passed=0
 run_case() {  # run_case CASE EXPECT
     local case=$1 expect=$2 dir="$WORK/run-$1"
@@ -49,7 +64,8 @@ run_case() {  # run_case CASE EXPECT
         make_extra "$case" "$dir/$NAME.bmp"
     fi
 
-    timeout 60 "${as_user[@]}" "$RENDER" --images "$dir" --frames 2 >"$dir.out" 2>"$dir.err"
+    (limit_memory && exec timeout 60 "${as_user[@]}" "$RENDER" --images "$dir" --frames 2) \
+        >"$dir.out" 2>"$dir.err"
     local status=$? outcome
     if [ "$status" -eq 0 ] && [ ! -s "$dir.err" ] &&
         tail -n1 "$dir.out" | grep -qE '^2 frames in [0-9.]+ s: [0-9.]+ frames/s$'; then

@@ -1,0 +1,61 @@
+#include "surface/BmpHeader.h"
+
+#include <limits>
+
+namespace {
+
+constexpr uint32_t kRle8 = 1;
+constexpr uint32_t kRle4 = 2;
+constexpr uint64_t kSaturated = std::numeric_limits<uint64_t>::max();
+
+// Sizes of up to 2^31 rows of up to 2^44 bytes each overflow 64 bits; a
+// saturated size is simply too large.
+uint64_t cappedProduct(uint64_t a, uint64_t b) {
+    return a != 0 && b > kSaturated / a ? kSaturated : a * b;
+}
+uint64_t cappedSum(uint64_t a, uint64_t b) { return b > kSaturated - a ? kSaturated : a + b; }
+
+uint64_t magnitude(int64_t value) { return static_cast<uint64_t>(value < 0 ? -value : value); }
+
+}  // namespace
+
+std::optional<BmpHeader> readBmpHeader(const uint8_t* bytes, size_t count) {
+    auto byteAt = [bytes, count](size_t at) -> uint32_t { return at < count ? bytes[at] : 0; };
+    auto le16 = [&byteAt](size_t at) { return byteAt(at) | byteAt(at + 1) << 8; };
+    auto le32 = [&le16](size_t at) { return le16(at) | le16(at + 2) << 16; };
+    if (byteAt(0) != 'B' || byteAt(1) != 'M') return std::nullopt;
+
+    BmpHeader header;
+    header.dataOffset = le32(10);
+    // SDL reads every header size but 12 with the 40-byte layout.
+    if (le32(14) == 12) {
+        header.width = le16(18);
+        header.height = le16(20);
+        header.bitCount = le16(24);
+    } else {
+        header.width = static_cast<int32_t>(le32(18));
+        header.height = static_cast<int32_t>(le32(22));
+        header.bitCount = le16(28);
+        header.compression = le32(30);
+    }
+    return header;
+}
+
+uint64_t leastPixelBytes(const BmpHeader& header) {
+    const uint64_t rows = magnitude(header.height);
+    if (header.compression == kRle8 || header.compression == kRle4 || rows == 0) return 0;
+    const uint64_t rowBits = magnitude(header.width) * header.bitCount;  // below 2^48
+    const uint64_t paddedRow = (rowBits + 31) / 32 * 4;
+    return cappedSum(cappedProduct(paddedRow, rows - 1), (rowBits + 7) / 8);
+}
+
+uint64_t decodedBytes(const BmpHeader& header) {
+    const uint64_t pixelBytes = header.bitCount <= 8 ? 1 : (header.bitCount + 7) / 8;
+    const uint64_t pitch = (magnitude(header.width) * pixelBytes + 3) / 4 * 4;  // below 2^45
+    return cappedProduct(pitch, magnitude(header.height));
+}
+
+bool withinLimits(const BmpHeader& header, uint64_t fileSize) {
+    const uint64_t available = fileSize > header.dataOffset ? fileSize - header.dataOffset : 0;
+    return leastPixelBytes(header) <= available && decodedBytes(header) <= kMaxDecodedBytes;
+}

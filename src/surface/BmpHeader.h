@@ -1,0 +1,43 @@
+// BmpHeader: the few fields of a BMP file's headers that say how many bytes
+// of pixels the file must hold and how large a surface it decodes to, read
+// from raw bytes. SDL's loaders trust these fields and allocate what they
+// claim before reading a pixel, so a file of a few bytes can cost gigabytes;
+// the bitmap handle weighs the claims first and refuses impossible ones.
+// Nothing here decodes or validates a bitmap: that stays SDL's job.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+struct BmpHeader {
+    uint32_t dataOffset = 0;   // where the pixel rows start, from the file's first byte
+    int64_t width = 0;         // the core header's 16-bit sizes read unsigned, as SDL does
+    int64_t height = 0;        // negative: rows stored top-down
+    uint32_t bitCount = 0;
+    uint32_t compression = 0;  // 1 and 2 are run-length encoded; anything else is read as rows
+};
+
+// Enough leading bytes for every field, whichever header the file has.
+constexpr size_t kBmpHeaderBytes = 34;
+
+// The largest surface a bitmap may decode to.
+constexpr uint64_t kMaxDecodedBytes = uint64_t{256} << 20;
+
+// The fields from a file's first bytes; bytes past the end read as zero, as
+// SDL reads them. Nothing when the bytes don't start with "BM".
+std::optional<BmpHeader> readBmpHeader(const uint8_t* bytes, size_t count);
+
+// The fewest bytes from the data offset on that hold every uncompressed row.
+// The last row's padding is not counted: both SDL libraries load a 1- or
+// 4-bit file that lacks it. 0 for run-length encoding, whose length says
+// nothing about the picture's size.
+uint64_t leastPixelBytes(const BmpHeader& header);
+
+// The size of the surface SDL decodes the file into: rows padded to 4 bytes,
+// pixels of fewer than 8 bits widened to one byte each. Saturates.
+uint64_t decodedBytes(const BmpHeader& header);
+
+// Whether a file of fileSize bytes can hold what the header claims, and the
+// surface it claims is no larger than kMaxDecodedBytes.
+bool withinLimits(const BmpHeader& header, uint64_t fileSize);
