@@ -7,7 +7,6 @@ set(FRACTALS_SDL_PREFIX "" CACHE PATH "SDL 1.2 built for Windows: bin/SDL.dll, l
 if(NOT EXISTS "${FRACTALS_SDL_PREFIX}/bin/SDL.dll")
   message(FATAL_ERROR "FRACTALS_SDL_PREFIX must name SDL 1.2 built for Windows (scripts/windows.sh builds it)")
 endif()
-set(FRACTALS_SDL_DLL "${FRACTALS_SDL_PREFIX}/bin/SDL.dll")
 
 # sin. The picture changes wherever sin(x) is exactly +-1, and mingw-w64's
 # own sin, which both of its C libraries' import libraries leave in place

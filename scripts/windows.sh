@@ -42,7 +42,10 @@ build_sdl() {
     echo "Building SDL 1.2 for Windows from Debian's source package in $work"
     rm -rf "$work" "$SDL_PREFIX" && mkdir -p "$work"
     sdl_source "$work"
-    dpkg-source --no-check -x "$work"/libsdl1.2_*.dsc "$work/src" >/dev/null  # Debian's patches applied
+    # Checks the files against the .dsc (which apt checked against Debian's
+    # signed index) and applies Debian's patches.
+    dpkg-source -x "$work"/libsdl1.2_*.dsc "$work/src" >"$work/unpack.log" 2>&1 ||
+        { echo "could not unpack SDL's source: $(tail -n3 "$work/unpack.log")" >&2; return 1; }
     # The patches change configure.in; the configure they ship serves as it is.
     touch "$work/src/configure"
     (cd "$work/src" &&
