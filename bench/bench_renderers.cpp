@@ -1,9 +1,12 @@
 // bench_renderers: frames 0-999 of the scene's use of the renderer (the
 // first bitmap of each pair, the weight growing by halves) rendered by the
-// fast and the literal renderer on every display format, alternating frame
-// by frame so both meet the same machine conditions. Prints frames per
-// second for each, their ratio, and the fast renderer's milliseconds per
-// frame; checks every frame of the two is identical on the way.
+// literal renderer and by the fast one with each version of its kernels, on
+// every display format, taking turns frame by frame so all meet the same
+// machine conditions. Prints, per format and version, frames per second of
+// the fast and the literal renderer, their ratio, and the fast renderer's
+// milliseconds per frame; checks every frame of each is identical to the
+// literal one on the way. The versions are those this processor can run, or
+// the one FRACTALS_CPU names.
 //
 // Usage: bench_renderers [bitmap directory] [frames]
 // The directory holds lsd.bmp and lsd2.bmp (the demo's defaults are drawn
@@ -15,10 +18,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/AppWindow.h"
+#include "app/ErrorMsg.h"
 #include "fractal/FastRenderer.h"
+#include "fractal/InstructionSets.h"
 #include "fractal/LiteralRenderer.h"
 #include "surface/DisplayFormat.h"
 #include "surface/SurfaceHandle.h"
@@ -40,7 +47,8 @@ bool generatedBitmap(SurfaceHandle& handle, uint32_t seed) {
             h *= 0x2C1B3C6Du;
             h ^= h >> 12;
             uint8_t* p = static_cast<uint8_t*>(s->pixels) + y * s->pitch + 3 * x;
-            for (int c = 0; c < 3; ++c) p[c] = (h >> (8 * c)) & 1 ? 255 : ((h >> (8 * c + 1)) & 3) * 20;
+            for (int c = 0; c < 3; ++c)
+                p[c] = (h >> (8 * c)) & 1 ? 255 : ((h >> (8 * c + 1)) & 3) * 20;
         }
     return handle.adopt(s.release());
 }
@@ -54,11 +62,29 @@ bool sameFrame(const SDL_Surface* a, const SDL_Surface* b) {
     return true;
 }
 
+// One fast renderer with its own display, and what it measured.
+struct FastRun {
+    InstructionSet kernelSet;
+    SurfacePtr display;
+    std::unique_ptr<AppWindow> window;
+    std::unique_ptr<FastRenderer> renderer;
+    Clock::duration time{};
+    size_t suspects = 0;
+    bool identical = true;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string directory = argc > 1 ? argv[1] : "";
     const int frames = argc > 2 ? std::atoi(argv[2]) : 1000;
+    std::vector<InstructionSet> kernelSets;
+    try {
+        kernelSets = instructionSetsFromEnvironment();
+    } catch (const ErrorMsg& e) {
+        std::fprintf(stderr, "%s\n", e.message.c_str());
+        return 2;
+    }
 
     SurfaceHandle imageA, imageB;
     if (directory.empty()) {
@@ -70,39 +96,51 @@ int main(int argc, char** argv) {
 
     std::printf("frames 0-%d, 320 x 240, bitmaps: %s\n", frames - 1,
                 directory.empty() ? "generated" : directory.c_str());
-    std::printf("%-9s %12s %12s %8s %14s %9s %10s\n", "format", "fast fps", "literal fps",
-                "ratio", "fast ms/frame", "redone", "identical");
+    std::printf("%-9s %-9s %10s %12s %8s %14s %9s %10s\n", "format", "version", "fast fps",
+                "literal fps", "ratio", "fast ms/frame", "suspects", "identical");
     bool allIdentical = true;
     for (DisplayFormat format : kAllDisplayFormats) {
-        SurfacePtr fastDisplay = createDisplaySurface(format, julia::kColumns, julia::kRows);
         SurfacePtr literalDisplay = createDisplaySurface(format, julia::kColumns, julia::kRows);
-        if (!fastDisplay || !literalDisplay) return 1;
-        AppWindow fastWindow(fastDisplay.get()), literalWindow(literalDisplay.get());
-        FastRenderer fast;
+        if (!literalDisplay) return 1;
+        AppWindow literalWindow(literalDisplay.get());
         LiteralRenderer literal;
+        std::vector<FastRun> runs;
+        for (InstructionSet set : kernelSets) {
+            FastRun run;
+            run.kernelSet = set;
+            run.display = createDisplaySurface(format, julia::kColumns, julia::kRows);
+            if (!run.display) return 1;
+            run.window = std::make_unique<AppWindow>(run.display.get());
+            run.renderer = std::make_unique<FastRenderer>(set);
+            runs.push_back(std::move(run));
+        }
 
-        Clock::duration fastTime{}, literalTime{};
-        size_t redone = 0;
-        bool identical = true;
+        Clock::duration literalTime{};
         float weight = 0.0f;
         for (int i = 0; i < frames; ++i, weight += 0.5f) {
-            const Clock::time_point t0 = Clock::now();
-            fast.render(fastWindow, &imageA, &imageB, weight);
-            const Clock::time_point t1 = Clock::now();
+            const Clock::time_point start = Clock::now();
             literal.render(literalWindow, &imageA, &imageB, weight);
-            const Clock::time_point t2 = Clock::now();
-            fastTime += t1 - t0;
-            literalTime += t2 - t1;
-            redone += fast.lastUnruledCount();
-            identical = identical && sameFrame(fastDisplay.get(), literalDisplay.get()) &&
-                        sameBits(fast.state, literal.state);
+            literalTime += Clock::now() - start;
+            for (FastRun& run : runs) {
+                const Clock::time_point t0 = Clock::now();
+                run.renderer->render(*run.window, &imageA, &imageB, weight);
+                run.time += Clock::now() - t0;
+                run.suspects += run.renderer->lastSuspectCount();
+                run.identical = run.identical &&
+                                sameFrame(run.display.get(), literalDisplay.get()) &&
+                                sameBits(run.renderer->state, literal.state);
+            }
         }
-        const double fastSeconds = std::chrono::duration<double>(fastTime).count();
         const double literalSeconds = std::chrono::duration<double>(literalTime).count();
-        std::printf("%-9s %12.1f %12.1f %8.1f %14.3f %9zu %10s\n", formatName(format),
-                    frames / fastSeconds, frames / literalSeconds, literalSeconds / fastSeconds,
-                    1000.0 * fastSeconds / frames, redone, identical ? "yes" : "NO");
-        allIdentical = allIdentical && identical;
+        for (const FastRun& run : runs) {
+            const double fastSeconds = std::chrono::duration<double>(run.time).count();
+            std::printf("%-9s %-9s %10.1f %12.1f %8.1f %14.3f %9zu %10s\n", formatName(format),
+                        instructionSetName(run.kernelSet), frames / fastSeconds,
+                        frames / literalSeconds, literalSeconds / fastSeconds,
+                        1000.0 * fastSeconds / frames, run.suspects, run.identical ? "yes" : "NO");
+            allIdentical = allIdentical && run.identical;
+        }
+        std::fflush(stdout);
     }
     return allIdentical ? 0 : 1;
 }

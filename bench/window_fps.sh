@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Frames per second of the program's own window and frame loop under a
-# private Xvfb, fast renderer then literal. Usage: bash bench/window_fps.sh [seconds]
+# private Xvfb: the fast renderer with each version of its kernels (a version
+# this processor can't run says so), then the literal one.
+# Usage: bash bench/window_fps.sh [seconds]
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${BENCH_BUILD_DIR:-$ROOT/build-bench}"
@@ -13,6 +15,10 @@ source "$ROOT/tests/e2e/lib.sh"
 start_xvfb 24
 
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
-for renderer in fast literal; do
-    "$BUILD/bench/window_fps" "$BUILD/demo" "$SECONDS_EACH" "$renderer"
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+for version in baseline avx2 avx512; do
+    FRACTALS_CPU=$version "$BUILD/bench/window_fps" "$BUILD/demo" "$SECONDS_EACH" fast ||
+        echo "$version: not measured"
 done
+"$BUILD/bench/window_fps" "$BUILD/demo" "$SECONDS_EACH" literal
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

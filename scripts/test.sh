@@ -6,7 +6,10 @@
 #   4. the normal build again on the SDL 1.2 compatibility layer over SDL2,
 #      unpacked into the build folder and put first on the library path
 #      (compiled against the classic headers: only the runtime changes).
-# Each run names the SDL library it used.
+# Each run names the SDL library it used, and each tests every version of
+# the fast renderer's kernels this processor runs: the versions share one
+# literal reference, so each adds only its own fast frames, and the
+# sanitizer run is where a vector load past a buffer's end would show.
 source "$(dirname "$0")/common.sh"
 install_missing
 build

@@ -9,11 +9,13 @@
 #include "app/ErrorBox.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
+#include "fractal/InstructionSets.h"
 
 int main(int, char**) {
     try {
+        const InstructionSet kernelSet = instructionSetFromEnvironment();
         AppWindow window("Fractals", 320, 240, 0, false);
-        window.scene = std::make_unique<FractalScene>();
+        window.scene = std::make_unique<FractalScene>(makeRenderer(RendererKind::fast, kernelSet));
         window.run();
     } catch (const ErrorMsg& error) {
         showError(error.message);

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # fractals-render end to end on the default bitmaps: saved frames, the
-# closing line, the exit status of each kind of failure, and that the fast
-# and literal renderers export the same frames.
+# closing line, the exit status of each kind of failure, that the fast and
+# literal renderers export the same frames, and that FRACTALS_CPU picks the
+# version of the fast renderer's kernels.
 # Usage: render_tool_test.sh TOOL DEMO_DIR SCRATCH_DIR
 set -u
 tool=$1 demo=$2 scratch=$3
+unset FRACTALS_CPU  # the best version, unless a check names one
 failures=0 passed=0
 
 check() {  # check DESCRIPTION COMMAND...
@@ -27,6 +29,13 @@ run() {
         cat "$scratch/stderr"
         return 1
     fi
+}
+
+# with_cpu VERSION COMMAND...: the command with FRACTALS_CPU set to VERSION.
+with_cpu() {
+    local FRACTALS_CPU=$1
+    export FRACTALS_CPU
+    "${@:2}"
 }
 
 is_frame_bmp() {  # a BMP of 320 x 240
@@ -62,6 +71,18 @@ for frame in 00003 00011; do
 done
 check "fast and literal give one digest" cmp -s "$scratch/fast.digest" "$scratch/literal.digest"
 check "the digest line comes just before the closing line" test -s "$scratch/literal.digest"
+# Every version this processor runs, named in the refusal of a name that isn't one.
+check "unknown FRACTALS_CPU: status 2" with_cpu sse9 run 2 --frames 1
+versions=$(sed -n 's/^fractals-render: FRACTALS_CPU="sse9" names no version; this processor can run //p' \
+    "$scratch/stderr")
+check "unknown FRACTALS_CPU: message names the versions, baseline first" \
+    grep -Eq '^baseline(, avx2)?(, avx512)?$' <<<"$versions"
+check "unknown FRACTALS_CPU: usage shown" grep -q "^usage: fractals-render" "$scratch/stderr"
+for version in ${versions//,/}; do
+    check "FRACTALS_CPU=$version" with_cpu "$version" run 0 --images "$demo" --frames 1
+    check "$version: named in the first line" grep -q "fast renderer ($version)" <(head -n1 "$scratch/stdout")
+done
+
 check "other keys, another digest" run 0 --images "$demo" --frames 12 --keys 0:up --digest
 check "... not the same" test "$(grep '^digest: ' "$scratch/stdout")" != "$(cat "$scratch/fast.digest")"
 

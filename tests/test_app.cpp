@@ -210,17 +210,19 @@ TEST(WindowStartUp, FailuresReachTheCallerWithTheirTexts) {
 
 namespace {
 
-// Standard error of this process, redirected to a file for the object's life.
-class StderrCapture {
+// One output of this process (standard output or error), redirected to a
+// file for the object's life.
+class OutputCapture {
 public:
-    explicit StderrCapture(const TempDir& dir) : fileName(dir.file("stderr.txt")) {
-        std::fflush(stderr);
-        saved = dup(STDERR_FILENO);
-        const int fd = open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(fd, STDERR_FILENO);
-        close(fd);
+    OutputCapture(const TempDir& dir, int fd)
+        : fd(fd), fileName(dir.file("output-" + std::to_string(fd) + ".txt")) {
+        std::fflush(nullptr);
+        saved = dup(fd);
+        const int file = open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(file, fd);
+        close(file);
     }
-    ~StderrCapture() { restore(); }
+    ~OutputCapture() { restore(); }
     std::string text() {
         restore();
         std::ifstream in(fileName, std::ios::binary);
@@ -230,28 +232,32 @@ public:
 private:
     void restore() {
         if (saved < 0) return;
-        std::fflush(stderr);
-        dup2(saved, STDERR_FILENO);
+        std::fflush(nullptr);
+        dup2(saved, fd);
         close(saved);
         saved = -1;
     }
+    int fd;
     std::string fileName;
     int saved = -1;
 };
 
 // A folder of stand-in dialog programs, each recording its name and arguments
 // (NUL-separated) in a log, after a pause that shows whether it was waited for.
+// Like a real dialog, each also talks on its standard output and error. The
+// programs live under the build folder: the temporary folder may be mounted
+// without the right to run programs.
 class FakeDialogs {
 public:
     explicit FakeDialogs(const TempDir& dir)
-        : bin(dir.file("bin")), log(dir.file("dialog.log")), path("PATH", bin.c_str()),
-          logVar("DIALOG_LOG", log.c_str()) {
-        mkdir(bin.c_str(), 0700);
-    }
+        : programs(FRACTALS_TEST_BUILD_DIR), bin(programs.path().string()),
+          log(dir.file("dialog.log")), path("PATH", bin.c_str()),
+          logVar("DIALOG_LOG", log.c_str()) {}
     void install(const std::string& name) {
         const std::string file = bin + "/" + name;
-        std::ofstream(file) << "#!/bin/sh\n/bin/sleep 0.2\nprintf '%s\\0' " << name
-                            << " \"$@\" > \"$DIALOG_LOG\"\n";
+        std::ofstream(file) << "#!/bin/sh\necho " << name << " says hello\necho " << name
+                            << ": Warning: Missing charsets >&2\n/bin/sleep 0.2\n"
+                            << "printf '%s\\0' " << name << " \"$@\" > \"$DIALOG_LOG\"\n";
         chmod(file.c_str(), 0700);
     }
     bool ran() const { return access(log.c_str(), F_OK) == 0; }
@@ -264,6 +270,7 @@ public:
     }
 
 private:
+    TempDir programs;
     std::string bin, log;
     ScopedEnv path, logVar;
 };
@@ -277,7 +284,7 @@ TEST(FailureBox, WithoutADisplayOnlyStandardErrorCarriesTheText) {
     FakeDialogs dialogs(dir);
     dialogs.install("xmessage");
     ScopedEnv display("DISPLAY", nullptr), wayland("WAYLAND_DISPLAY", nullptr);
-    StderrCapture err(dir);
+    OutputCapture err(dir, STDERR_FILENO);
     showError("Couldnt load Bitmap");
     EXPECT_EQ(err.text(), "Unhandled Exception: Couldnt load Bitmap\n");
     EXPECT_FALSE(dialogs.ran());
@@ -296,8 +303,10 @@ TEST(FailureBox, WithADisplayTheFirstInstalledDialogIsShownAndWaitedFor) {
         FakeDialogs dialogs(dir);
         for (const std::string& name : c.installed) dialogs.install(name);
         ScopedEnv display("DISPLAY", ":99"), wayland("WAYLAND_DISPLAY", nullptr);
-        StderrCapture err(dir);
+        OutputCapture err(dir, STDERR_FILENO);
+        OutputCapture out(dir, STDOUT_FILENO);
         showError("Error Couldnt Initalize SDL!\n");
+        EXPECT_EQ(out.text(), "");  // the dialog's own output is not the program's
         EXPECT_EQ(err.text(), text);
         EXPECT_EQ(dialogs.argv(), c.expected);  // present on return: the dialog was waited for
     }
@@ -308,7 +317,7 @@ TEST(FailureBox, AWaylandSessionAlsoGetsTheDialog) {
     FakeDialogs dialogs(dir);
     dialogs.install("xmessage");
     ScopedEnv display("DISPLAY", nullptr), wayland("WAYLAND_DISPLAY", "wayland-0");
-    StderrCapture err(dir);
+    OutputCapture err(dir, STDERR_FILENO);
     showError("Unknown BitDepth");
     err.text();
     EXPECT_TRUE(dialogs.ran());
@@ -321,7 +330,7 @@ TEST(FailureBox, TheMessageReachesTheDialogVerbatimWithNoShell) {
     const std::string marker = dir.file("shell-ran");
     const std::string message = "$(touch " + marker + "); `touch " + marker + "` 'q' \"d\" *";
     ScopedEnv display("DISPLAY", ":99"), wayland("WAYLAND_DISPLAY", nullptr);
-    StderrCapture err(dir);
+    OutputCapture err(dir, STDERR_FILENO);
     showError(message);
     err.text();
     const Args args = dialogs.argv();
@@ -334,7 +343,7 @@ TEST(FailureBox, NoDialogProgramInstalledStillReportsAndReturns) {
     TempDir dir;
     FakeDialogs dialogs(dir);  // an empty PATH folder
     ScopedEnv display("DISPLAY", ":99");
-    StderrCapture err(dir);
+    OutputCapture err(dir, STDERR_FILENO);
     showError("Couldnt Load Bitmap");
     EXPECT_EQ(err.text(), "Unhandled Exception: Couldnt Load Bitmap\n");
 }

@@ -248,7 +248,7 @@ TEST(FractalSceneLoading, TheFirstMissingBitmapNamesItsPair) {
         }
         SCOPED_TRACE("present: " + names);
         try {
-            FractalScene scene(RendererKind::literal, files.path());
+            FractalScene scene(std::make_unique<LiteralRenderer>(), files.path());
             EXPECT_STREQ(c.message, "") << "construction should have failed";
         } catch (const ErrorMsg& e) {
             EXPECT_EQ(e.message, c.message);
@@ -262,7 +262,7 @@ TEST(FractalSceneLoading, EachFileGoesToItsOwnSlot) {
     files.writePattern("logo.bmp", 1, 321);
     files.writePattern("lsd2.bmp", 1, 322);
     files.writePattern("logo2.bmp", 1, 323);
-    FractalScene scene(RendererKind::literal, files.path());
+    FractalScene scene(std::make_unique<LiteralRenderer>(), files.path());
     EXPECT_EQ(scene.imagesA[0].surface()->w, 320);
     EXPECT_EQ(scene.imagesA[1].surface()->w, 321);
     EXPECT_EQ(scene.imagesB[0].surface()->w, 322);
@@ -386,7 +386,7 @@ protected:
     Display display{GetParam()};
 
     std::unique_ptr<FractalScene> sceneFrom(const SceneFiles& files) {
-        auto scene = std::make_unique<FractalScene>(RendererKind::literal, files.path());
+        auto scene = std::make_unique<FractalScene>(std::make_unique<LiteralRenderer>(), files.path());
         scene->owner = &display.window;
         return scene;
     }

@@ -149,6 +149,8 @@ const char* renderUsage() {
            "                      the same for the same frames on every platform\n"
            "  --help              show this text\n"
            "\n"
+           "The environment variable FRACTALS_CPU picks the fast renderer's version:\n"
+           "baseline, avx2 or avx512 (default: the best this processor runs).\n"
            "The frame rate counts rendering only, not the writing of saved frames.\n"
            "Exit status: 0 done, 1 failure (such as a missing bitmap), 2 bad command line.\n";
 }

@@ -15,6 +15,7 @@
 #include "app/AppWindow.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
+#include "fractal/InstructionSets.h"
 #include "surface/DisplayFormat.h"
 #include "surface/FrameDigest.h"
 
@@ -37,12 +38,13 @@ std::string withoutTrailingNewlines(std::string text) {
     return text;
 }
 
-int render(const RenderOptions& options) {
+int render(const RenderOptions& options, InstructionSet kernelSet) {
     SurfacePtr display = createDisplaySurface(options.format, julia::kColumns, julia::kRows);
     if (!display) throw ErrorMsg("Couldnt create the display surface: " + std::string(SDL_GetError()));
     AppWindow window(display.get());  // declared after the display, so destroyed before it
 
-    auto owned = std::make_unique<FractalScene>(options.renderer, options.images);
+    auto owned =
+        std::make_unique<FractalScene>(makeRenderer(options.renderer, kernelSet), options.images);
     FractalScene& scene = *owned;
     window.scene = std::move(owned);
     scene.owner = &window;
@@ -50,9 +52,12 @@ int render(const RenderOptions& options) {
     namespace fs = std::filesystem;
     if (!options.saveFrames.empty()) fs::create_directories(options.outDir);
 
-    std::printf("%d frames of %d x %d, %s display, %s renderer, bitmaps from %s\n", options.frames,
-                julia::kColumns, julia::kRows, formatName(options.format),
-                options.renderer == RendererKind::fast ? "fast" : "literal",
+    const std::string renderer =
+        options.renderer == RendererKind::fast
+            ? std::string("fast renderer (") + instructionSetName(kernelSet) + ")"
+            : std::string("literal renderer");
+    std::printf("%d frames of %d x %d, %s display, %s, bitmaps from %s\n", options.frames,
+                julia::kColumns, julia::kRows, formatName(options.format), renderer.c_str(),
                 options.images.empty() ? "the current directory" : options.images.c_str());
 
     using Clock = std::chrono::steady_clock;
@@ -96,10 +101,15 @@ int render(const RenderOptions& options) {
 
 int main(int argc, char** argv) {
     RenderOptions options;
+    InstructionSet kernelSet = InstructionSet::baseline;
     try {
         options = parseRenderOptions(std::vector<std::string>(argv + 1, argv + argc));
+        if (!options.help) kernelSet = instructionSetFromEnvironment();
     } catch (const UsageError& error) {
         std::cerr << "fractals-render: " << error.what() << "\n\n" << renderUsage();
+        return 2;
+    } catch (const ErrorMsg& error) {  // FRACTALS_CPU
+        std::cerr << "fractals-render: " << error.message << "\n\n" << renderUsage();
         return 2;
     }
     if (options.help) {
@@ -108,7 +118,7 @@ int main(int argc, char** argv) {
     }
 
     try {
-        return render(options);
+        return render(options, kernelSet);
     } catch (const ErrorMsg& error) {
         std::fflush(stdout);
         std::cerr << "fractals-render: " << withoutTrailingNewlines(error.message) << "\n";

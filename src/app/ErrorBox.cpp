@@ -12,6 +12,7 @@ void showError(const std::string& message) {
 }
 
 #else
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -52,13 +53,33 @@ std::vector<std::string> dialogCommand(const std::string& text) {
     return {};
 }
 
+// The dialog's standard output and error lead to /dev/null: what a dialog
+// program says about itself (a missing font, a locale Xlib lacks) is not the
+// failure, and the program's standard error carries exactly the failure.
+class QuietOutputs {
+public:
+    QuietOutputs() {
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    }
+    ~QuietOutputs() { posix_spawn_file_actions_destroy(&actions); }
+    QuietOutputs(const QuietOutputs&) = delete;
+    QuietOutputs& operator=(const QuietOutputs&) = delete;
+    const posix_spawn_file_actions_t* get() const { return &actions; }
+
+private:
+    posix_spawn_file_actions_t actions;
+};
+
 void runAndWait(const std::vector<std::string>& command) {
     std::vector<char*> argv;
     for (const std::string& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
 
+    const QuietOutputs outputs;
     pid_t child = 0;
-    if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return;
+    if (posix_spawnp(&child, argv[0], outputs.get(), nullptr, argv.data(), environ) != 0) return;
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }

@@ -1,150 +1,162 @@
+// The fast renderer's kernels for one instruction set. CMakeLists.txt
+// compiles this file once per set, naming it in FRACTALS_KERNEL_SET and
+// giving that set's flags; the flags pick the register width (SimdLanes.h),
+// so every version works in whole registers of its own set. Everything here
+// but the table at the end has internal linkage, and what it uses from
+// shared headers is always inlined: no code built for one set can serve
+// another. Every lane does the reference's double operations in the
+// reference's order (FMA never used), so the widths change nothing.
 #include "fractal/FastKernels.h"
 
-// The vector helpers are all inlined, so no vector crosses a call and the
-// ABI note GCC gives for wide vectors in the baseline build doesn't apply.
-#pragma GCC diagnostic ignored "-Wpsabi"
-
-#include <cmath>
-#include <cstring>
-
 #include "fractal/ExactShortcuts.h"
-#include "fractal/JuliaMaths.h"
-#include "surface/CpuClones.h"
+#include "fractal/SimdLanes.h"
 
-using namespace julia;
+#ifndef FRACTALS_KERNEL_SET
+#error "compiled once per instruction set, with FRACTALS_KERNEL_SET naming it"
+#endif
 
 namespace fastkernels {
+namespace FRACTALS_KERNEL_SET {
 namespace {
 
-// Eight doubles: one AVX-512 register, two AVX2 ones, four SSE2 ones.
-constexpr int kLanes = kVectorLanes;
-typedef double Doubles __attribute__((vector_size(kLanes * sizeof(double))));
-typedef float Floats __attribute__((vector_size(kLanes * sizeof(float))));
-typedef int64_t Masks __attribute__((vector_size(kLanes * sizeof(int64_t))));  // comparison results
-static_assert(kColumns % kLanes == 0, "rows split into whole vectors");
+using namespace julia;
+using namespace simdlanes;
 
-#define FRACTALS_INLINE inline __attribute__((always_inline))
+#define KERNEL_INLINE [[gnu::always_inline]] inline
 
-// Every lane set to v. Subtracting a zero vector is exact for every double,
-// -0.0 included (adding one would turn -0.0 into +0.0), and compiles to a
-// plain broadcast.
-FRACTALS_INLINE Doubles broadcast(double v) { return v - Doubles{}; }
+static_assert(kLanes <= kWidestLanes, "the count table holds the widest vector");
+static_assert(kColumns % kFloatLanes == 0, "rows split into whole registers");
 
-// Whether every lane is 0, folding halves together rather than lane by lane.
-FRACTALS_INLINE bool noneSet(const Masks& m) {
-    static_assert(kLanes == 8, "the fold below is written for eight lanes");
-    const auto four = __builtin_shufflevector(m, m, 0, 1, 2, 3) | __builtin_shufflevector(m, m, 4, 5, 6, 7);
-    const auto two = __builtin_shufflevector(four, four, 0, 1) | __builtin_shufflevector(four, four, 2, 3);
-    return (two[0] | two[1]) == 0;
-}
+// ---------------------------------------------------------------------------
+// Escape counts
 
-template <typename Vector, typename T>
-FRACTALS_INLINE Vector load(const T* p) {
-    Vector v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
+// Groups of kLanes pixels iterated side by side: each squaring waits on the
+// one before, so independent groups keep the arithmetic units busy.
+constexpr int kGroups = 2;
+static_assert(kColumns % (kGroups * kLanes) == 0, "rows split into whole groups");
 
-}  // namespace
-
-// Eight pixels' orbits in flight.
 struct Orbits {
     Doubles startRe, zRe, zIm;
-    Doubles count, raw;  // frozen once a lane escapes
+    Doubles count, fractalPixel;  // frozen once a lane escapes
     Masks running;
 };
 
-FRACTALS_INLINE Orbits startOrbits(const double* re0, const Doubles& startIm, const RawByCount& table) {
-    Orbits o;
+KERNEL_INLINE void startOrbits(Orbits& o, const double* re0, const Doubles& startIm,
+                               const FractalPixelByCount& table) {
     o.startRe = o.zRe = load<Doubles>(re0);
     o.zIm = startIm;
     o.count = broadcast(double{kMaxIterations});
-    o.raw = load<Doubles>(table.lanes[kMaxIterations]);
+    o.fractalPixel = load<Doubles>(table.lanes[kMaxIterations]);
     o.running = Masks{} - 1;
-    return o;
 }
 
-// One squaring, in the reference's order. Lanes that have escaped keep
-// iterating (harmlessly, even to infinity) until the group is done.
-FRACTALS_INLINE void stepOrbits(Orbits& o, int iteration, const Doubles& n, Complex c, const Doubles& startIm,
-                                const RawByCount& table) {
-    const Doubles re = o.zRe * o.zRe - o.zIm * o.zIm + c.re;
-    const Doubles im = o.zRe * o.zIm + o.zIm * o.zRe + c.im;
+// One squaring, in the reference's order. The reference's imaginary part
+// adds re * im and im * re: the same double (a product doesn't depend on the
+// order of its factors, NaN or not), so one product added to itself. Lanes
+// that have escaped keep iterating (harmlessly, even to infinity) until the
+// group is done.
+KERNEL_INLINE void stepOrbits(Orbits& o, int iteration, const Doubles& n, const Doubles& cRe,
+                              const Doubles& cIm, const Doubles& startIm,
+                              const FractalPixelByCount& table) {
+    const Doubles product = o.zRe * o.zIm;
+    const Doubles re = o.zRe * o.zRe - o.zIm * o.zIm + cRe;
+    const Doubles im = product + product + cIm;
     o.zRe = re;
     o.zIm = im;
-    const Doubles dRe = o.zRe - o.startRe, dIm = o.zIm - startIm;
-    const Masks escaped = (dRe * dRe + dIm * dIm) > kEscapeSquareBound;
-    const Masks escapesNow = escaped & o.running;
-    o.count = escapesNow ? n : o.count;
-    o.raw = escapesNow ? load<Doubles>(table.lanes[iteration]) : o.raw;
-    o.running &= ~escaped;
+    const Doubles dRe = re - o.startRe, dIm = im - startIm;
+    const Masks escapesNow = ((dRe * dRe + dIm * dIm) > kEscapeSquareBound) & o.running;
+    o.count = select(escapesNow, n, o.count);
+    o.fractalPixel = select(escapesNow, load<Doubles>(table.lanes[iteration]), o.fractalPixel);
+    o.running ^= escapesNow;
 }
 
-FRACTALS_CPU_CLONES
-void escapeCounts(const double* re0, double im0, Complex c, const RawByCount& table,
-                  double* counts, double* raw) {
-    static_assert(kColumns % (2 * kLanes) == 0, "rows split into pairs of vectors");
-    const Doubles startIm = broadcast(im0);
-    // Two groups at once: each squaring waits on the one before, so a second
-    // independent chain keeps the arithmetic units busy.
-    for (int32_t x = 0; x < kColumns; x += 2 * kLanes) {
-        Orbits a = startOrbits(re0 + x, startIm, table);
-        Orbits b = startOrbits(re0 + x + kLanes, startIm, table);
+void escapeCounts(const double* re0, double im0, Complex c, const FractalPixelByCount& table,
+                  double* counts, double* fractalPixels) {
+    const Doubles startIm = broadcast(im0), cRe = broadcast(c.re), cIm = broadcast(c.im);
+    for (int32_t x = 0; x < kColumns; x += kGroups * kLanes) {
+        Orbits o[kGroups];
+#pragma GCC unroll 4
+        for (int g = 0; g < kGroups; ++g) startOrbits(o[g], re0 + x + g * kLanes, startIm, table);
         Doubles n = Doubles{};
         for (int iteration = 1; iteration <= kMaxIterations; ++iteration) {
             n += 1.0;
-            stepOrbits(a, iteration, n, c, startIm, table);
-            stepOrbits(b, iteration, n, c, startIm, table);
-            if (noneSet(a.running | b.running)) break;
+            Masks running = Masks{};
+#pragma GCC unroll 4
+            for (int g = 0; g < kGroups; ++g) {
+                stepOrbits(o[g], iteration, n, cRe, cIm, startIm, table);
+                running |= o[g].running;
+            }
+            if (!anyLane(running)) break;
         }
-        std::memcpy(counts + x, &a.count, sizeof a.count);
-        std::memcpy(counts + x + kLanes, &b.count, sizeof b.count);
-        std::memcpy(raw + x, &a.raw, sizeof a.raw);
-        std::memcpy(raw + x + kLanes, &b.raw, sizeof b.raw);
+#pragma GCC unroll 4
+        for (int g = 0; g < kGroups; ++g) {
+            store(counts + x + g * kLanes, o[g].count);
+            store(fractalPixels + x + g * kLanes, o[g].fractalPixel);
+        }
     }
 }
 
-// Plain loops here: the compiler vectorises them well (widening bytes
-// included, which hand-written vector conversions do lane by lane).
-FRACTALS_INLINE void mixRow(const uint8_t* __restrict a, const uint8_t* __restrict b, float weight,
-                            float complement, const double* __restrict raw, float* __restrict v) {
-    for (int32_t x = 0; x < kColumns; ++x) v[x] = mixChannel(a[x], b[x], weight, complement, raw[x]);
+// ---------------------------------------------------------------------------
+// Shading, a register of floats (two of doubles) at a time
+
+// mixChannel: the mix of two channel bytes scaled by the fractal colour,
+// rounded to float, capped at 255 from above only (NaN stays NaN).
+KERNEL_INLINE Floats mixChannels(const uint8_t* a, const uint8_t* b, const Doubles& weight,
+                                 const Doubles& complement, const Doubles* fractalPixel) {
+    const DoublePair first = widenBytes(a), second = widenBytes(b);
+    const Doubles low = (first.low * weight + second.low * complement) * fractalPixel[0];
+    const Doubles high = (first.high * weight + second.high * complement) * fractalPixel[1];
+    return lesser(static_cast<float>(kCeiling) - Floats{}, narrow(low, high));
 }
 
-FRACTALS_CPU_CLONES
+// The sine test's least margin for the pixels from x on, one register of doubles.
+KERNEL_INLINE Doubles leastMargin(const double* counts, const float* fedRed,
+                                  const float* fedGreen) {
+    const Doubles n = load<Doubles>(counts);
+    const Doubles red = sinePeakMargin(n * widenFloats(fedRed) * kSineScale, simdlanes::Lesser{});
+    const Doubles green =
+        sinePeakMargin(n * widenFloats(fedGreen) * kSineScale, simdlanes::Lesser{});
+    return lesser(red, green);
+}
+
+template <bool kTest>
+KERNEL_INLINE bool shadeRowOf(const ShadeRow& row) {
+    // Locals: stores through the output pointers could otherwise alias `row`.
+    const double* counts = row.counts;
+    const double* fractalPixels = row.fractalPixels;
+    const uint8_t *aR = row.aR, *aG = row.aG, *aB = row.aB, *bR = row.bR, *bG = row.bG,
+                  *bB = row.bB;
+    const float* fedRed = row.coefficientRed;
+    const float* fedGreen = row.coefficientGreen;
+    float* red = row.red;
+    float* green = row.green;
+    uint32_t* colours = row.colours;
+    const Doubles weight = broadcast(row.weight), complement = broadcast(row.complement);
+
+    Doubles least = broadcast(1.0);  // margins are never NaN
+    for (int32_t x = 0; x < kColumns; x += kFloatLanes) {
+        const Doubles fractalPixel[2] = {load<Doubles>(fractalPixels + x),
+                                         load<Doubles>(fractalPixels + x + kLanes)};
+        const Floats r = mixChannels(aR + x, bR + x, weight, complement, fractalPixel);
+        const Floats g = mixChannels(aG + x, bG + x, weight, complement, fractalPixel);
+        const Floats b = mixChannels(aB + x, bB + x, weight, complement, fractalPixel);
+        store(red + x, r);
+        store(green + x, g);
+        store(colours + x, channelBytes(r) << 16 | channelBytes(g) << 8 | channelBytes(b));
+        if (kTest) {
+            least = lesser(least, leastMargin(counts + x, fedRed + x, fedGreen + x));
+            least = lesser(least, leastMargin(counts + x + kLanes, fedRed + x + kLanes,
+                                              fedGreen + x + kLanes));
+        }
+    }
+    return !anyLane(least <= 0.0);
+}
+
 bool shadeRow(const ShadeRow& row) {
-    const double* raw = row.raw;
-    float blue[kColumns];
-    mixRow(row.aR, row.bR, row.weight, row.complement, raw, row.red);
-    mixRow(row.aG, row.bG, row.weight, row.complement, raw, row.green);
-    mixRow(row.aB, row.bB, row.weight, row.complement, raw, blue);
-    {
-        const float* __restrict red = row.red;
-        const float* __restrict green = row.green;
-        uint32_t* __restrict colours = row.colours;
-        for (int32_t x = 0; x < kColumns; ++x)
-            colours[x] = uint32_t{channelByte(red[x])} << 16 | uint32_t{channelByte(green[x])} << 8 |
-                         channelByte(blue[x]);
-    }
-    if (row.coefficientRed == nullptr) return true;
-
-    // The least margin of the row: positive when every pixel is cleared.
-    Doubles least = broadcast(1.0);
-    for (int32_t x = 0; x < kColumns; x += kLanes) {
-        const Doubles n = load<Doubles>(row.counts + x);
-        const Doubles fedRed = __builtin_convertvector(load<Floats>(row.coefficientRed + x), Doubles);
-        const Doubles fedGreen = __builtin_convertvector(load<Floats>(row.coefficientGreen + x), Doubles);
-        const Doubles red = sinePeakMargin(n * fedRed * kSineScale);
-        const Doubles green = sinePeakMargin(n * fedGreen * kSineScale);
-        least = red < least ? red : least;
-        least = green < least ? green : least;
-    }
-    bool allCleared = true;
-    for (int lane = 0; lane < kLanes; ++lane) allCleared &= least[lane] > 0;
-    return allCleared;
+    return row.coefficientRed != nullptr ? shadeRowOf<true>(row) : shadeRowOf<false>(row);
 }
 
-FRACTALS_CPU_CLONES
+// A plain loop: the compiler vectorises it well at each width.
 void packTrueColour(const TrueColourLayout& layout, const uint32_t* colours, uint32_t* pixels) {
     const TrueColourLayout t = layout;  // a local copy: stores to pixels can't alias it
     for (int32_t x = 0; x < kColumns; ++x) {
@@ -154,4 +166,13 @@ void packTrueColour(const TrueColourLayout& layout, const uint32_t* colours, uin
     }
 }
 
+void readRow(const SDL_Surface* bitmap, int32_t y, ChannelRow out) {
+    readChannelRow(bitmap, y, kColumns, out);
+}
+
+}  // namespace
+
+const KernelTable kernels = {readRow, escapeCounts, shadeRow, packTrueColour};
+
+}  // namespace FRACTALS_KERNEL_SET
 }  // namespace fastkernels

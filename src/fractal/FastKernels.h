@@ -1,35 +1,35 @@
-// FastKernels: the fast renderer's inner loops, one row of 320 pixels at a
-// time. Each is compiled for baseline x86-64, AVX2 and AVX-512, and the
-// loader picks one for the machine. Every lane does the reference's double
-// operations in the reference's order, so the widths change nothing.
+// FastKernels: the fast renderer's inner loops, one row of 320 pixels per
+// call. FastKernels.cpp is compiled once per instruction set, each copy in
+// its own namespace with its own flags and vectors of that set's natural
+// width; PlainKernels.cpp states the same loops one pixel at a time, as the
+// twin every version is checked against. A version is reached only through
+// its KernelTable, picked at start-up (InstructionSets.h).
 #pragma once
+
+#include <SDL.h>
 
 #include <cstdint>
 
 #include "fractal/Complex.h"
 #include "fractal/JuliaState.h"
 #include "surface/ColourMap.h"
+#include "surface/RowAccess.h"
 
 namespace fastkernels {
 
-constexpr int kVectorLanes = 8;
+constexpr int kWidestLanes = 8;  // doubles in an AVX-512 register
 
-// The fractal colour's raw value with red and green 0, by escape count, each
-// repeated across a vector's lanes so the escape loop can load it whole.
-struct RawByCount {
-    alignas(64) double lanes[julia::kMaxIterations + 1][kVectorLanes];
+// The fractal colour's pixel value with red and green 0, by escape count,
+// repeated across the widest vector so every version can load it whole.
+struct FractalPixelByCount {
+    alignas(64) double lanes[julia::kMaxIterations + 1][kWidestLanes];
 };
 
-// Escape counts of one row, column x starting at (re0[x], im0), and each
-// pixel's raw value from `table`.
-void escapeCounts(const double* re0, double im0, Complex c, const RawByCount& table,
-                  double* counts, double* raw);
-
 // One row shaded on the assumption that every pixel's fractal colour has red
-// and green 0, and the test of that assumption.
+// and green 0, and the sine test of that assumption.
 struct ShadeRow {
-    const double* counts;  // escape counts
-    const double* raw;     // the fractal colour's raw value with red and green 0
+    const double* counts;         // escape counts
+    const double* fractalPixels;  // each pixel's fractal colour, red and green 0
     const uint8_t *aR, *aG, *aB;  // slotA's channel bytes
     const uint8_t *bR, *bG, *bB;  // slotB's
     float weight = 0, complement = 0;
@@ -42,11 +42,34 @@ struct ShadeRow {
     uint32_t* colours;   // each pixel's channel bytes as 0xRRGGBB
 };
 
-// False when some pixel's coefficients could make a sine +-1: the caller
-// finds which and works them out exactly.
-bool shadeRow(const ShadeRow& row);
+// One version of every kernel.
+struct KernelTable {
+    // readChannelRow (RowAccess.h) for the 320 columns.
+    void (*readRow)(const SDL_Surface* bitmap, int32_t y, ChannelRow out);
+    // Escape counts of one row, column x starting at (re0[x], im0), and each
+    // pixel's fractal colour from `table`.
+    void (*escapeCounts)(const double* re0, double im0, Complex c, const FractalPixelByCount& table,
+                         double* counts, double* fractalPixels);
+    // False when the sine test can't clear some pixel: some coefficient it is
+    // fed could make a sine +-1, and the caller finds which.
+    bool (*shadeRow)(const ShadeRow& row);
+    // SDL_MapRGB of each 0xRRGGBB colour, on a format without a palette.
+    void (*packTrueColour)(const TrueColourLayout& layout, const uint32_t* colours,
+                           uint32_t* pixels);
+};
 
-// SDL_MapRGB of each 0xRRGGBB colour, on a format without a palette.
-void packTrueColour(const TrueColourLayout& layout, const uint32_t* colours, uint32_t* pixels);
+// The twin: the plain statement of every kernel.
+extern const KernelTable plainKernels;
+
+// The compiled versions; which exist depends on the target (InstructionSets.cpp).
+namespace baseline {
+extern const KernelTable kernels;
+}
+namespace avx2 {
+extern const KernelTable kernels;
+}
+namespace avx512 {
+extern const KernelTable kernels;
+}
 
 }  // namespace fastkernels

@@ -8,7 +8,6 @@
 #include "fractal/FastKernels.h"
 #include "fractal/JuliaMaths.h"
 #include "surface/PixelAccess.h"
-#include "surface/RowAccess.h"
 #include "surface/SurfaceHandle.h"
 
 using namespace julia;
@@ -24,14 +23,23 @@ const SDL_Surface* surfaceOf(const SurfaceHandle* slot) {
 
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// Whether neither of a pixel's sines can be +-1, fed these coefficients.
-bool fedSinesRuledOut(double n, double red, double green) {
-    return sineRuledOutOfPeaks(n * red * kSineScale) && sineRuledOutOfPeaks(n * green * kSineScale);
+// A display whose pixel value is the colour 0xRRGGBB itself (the usual
+// 32-bit layout), so the shading can write its rows directly.
+bool coloursArePixels(const SDL_PixelFormat* f, const TrueColourLayout& t) {
+    return f->BytesPerPixel == 4 && f->palette == nullptr && t.rShift == 16 && t.gShift == 8 &&
+           t.bShift == 0 && (t.rLoss | t.gLoss | t.bLoss) == 0 && t.aMask == 0;
+}
+
+// Whether the sine test clears a pixel fed these coefficients.
+bool fedSinesClear(double n, double red, double green) {
+    return sineClearOfPeaks(n * red * kSineScale) && sineClearOfPeaks(n * green * kSineScale);
 }
 
 }  // namespace
 
-FastRenderer::FastRenderer() { unruled.reserve(kPixels); }
+FastRenderer::FastRenderer(InstructionSet kernelSet) : kernels(kernelsFor(kernelSet)) {
+    suspects.reserve(kPixels);
+}
 
 bool FastRenderer::fastPathFits(const SDL_Surface* s) {
     if (s == nullptr || s->format == nullptr || s->pixels == nullptr || needsLock(s)) return false;
@@ -68,11 +76,11 @@ void FastRenderer::render(AppWindow& window, const SurfaceHandle* slotA,
 
     shadeInBulk();
     // The bulk pass left the last pixel's v in its row buffer: the state
-    // after the frame, unless the last pixel is redone below.
+    // after the frame, unless the last pixel is a suspect or follows one.
     state.redCoefficient = row.red[kLastRowBuffer][kColumns - 1];
     state.greenCoefficient = row.green[kLastRowBuffer][kColumns - 1];
     testFirstRow(start);
-    settleUnruled(start);
+    redoSuspects(start);
 
     state.endFrame();
 }
@@ -85,10 +93,11 @@ void FastRenderer::prepareFrame(float w) {
     for (int32_t y = 0; y < kRows; ++y)
         im0[y] = static_cast<double>(y) * frame.spanY * kRowScale + frame.top;
     for (int n = 1; n <= kMaxIterations; ++n) {
-        const double raw = colours.map(0, 0, fractalBlue(n));
-        std::fill(std::begin(rawTable.lanes[n]), std::end(rawTable.lanes[n]), raw);
+        const double fractalPixel = colours.map(0, 0, fractalBlue(n));
+        std::fill(std::begin(fractalPixelByCount.lanes[n]), std::end(fractalPixelByCount.lanes[n]),
+                  fractalPixel);
     }
-    unruled.clear();
+    suspects.clear();
 }
 
 // Row by row, so the bitmaps and the display are walked in memory order.
@@ -97,18 +106,19 @@ void FastRenderer::prepareFrame(float w) {
 void FastRenderer::shadeInBulk() {
     fastkernels::ShadeRow job;
     job.counts = row.counts.data();
-    job.raw = row.raw.data();
+    job.fractalPixels = row.fractalPixels.data();
     job.aR = row.aR.data(), job.aG = row.aG.data(), job.aB = row.aB.data();
     job.bR = row.bR.data(), job.bG = row.bG.data(), job.bB = row.bB.data();
     job.weight = weight;
     job.complement = frame.complement;
-    job.colours = row.colours.data();
+    const bool direct = coloursArePixels(display->format, colours.layout());
 
     for (int32_t y = 0; y < kRows; ++y) {
-        readChannelRow(bitmapA, y, kColumns, {row.aR.data(), row.aG.data(), row.aB.data()});
-        readChannelRow(bitmapB, y, kColumns, {row.bR.data(), row.bG.data(), row.bB.data()});
-        fastkernels::escapeCounts(re0.data(), im0[y], frame.c, rawTable, row.counts.data(),
-                                  row.raw.data());
+        job.colours = direct ? reinterpret_cast<uint32_t*>(displayRow(y)) : row.colours.data();
+        kernels.readRow(bitmapA, y, {row.aR.data(), row.aG.data(), row.aB.data()});
+        kernels.readRow(bitmapB, y, {row.bR.data(), row.bG.data(), row.bB.data()});
+        kernels.escapeCounts(re0.data(), im0[y], frame.c, fractalPixelByCount, row.counts.data(),
+                             row.fractalPixels.data());
 
         const float* aboveRed = row.red[(y + 1) % 2].data();
         const float* aboveGreen = row.green[(y + 1) % 2].data();
@@ -116,20 +126,24 @@ void FastRenderer::shadeInBulk() {
         job.green = row.green[y % 2].data();
         job.coefficientRed = y > 0 ? aboveRed : nullptr;
         job.coefficientGreen = y > 0 ? aboveGreen : nullptr;
-        if (!fastkernels::shadeRow(job)) {
+        if (!kernels.shadeRow(job)) {
             for (int32_t x = 0; x < kColumns; ++x) {
-                if (!fedSinesRuledOut(row.counts[x], aboveRed[x], aboveGreen[x]))
-                    unruled.push_back(x * kRows + y);
+                if (!fedSinesClear(row.counts[x], aboveRed[x], aboveGreen[x]))
+                    suspects.push_back(x * kRows + y);
             }
         }
         if (y == 0) row.firstRowCounts = row.counts;
-        writeRow(y);
+        if (!direct) writeRow(y);
     }
+}
+
+uint8_t* FastRenderer::displayRow(int32_t y) const {
+    return static_cast<uint8_t*>(display->pixels) + static_cast<size_t>(y) * display->pitch;
 }
 
 void FastRenderer::writeRow(int32_t y) {
     if (colours.trueColour()) {
-        fastkernels::packTrueColour(colours.layout(), row.colours.data(), row.pixels.data());
+        kernels.packTrueColour(colours.layout(), row.colours.data(), row.pixels.data());
     } else {
         for (int32_t x = 0; x < kColumns; ++x) {
             const uint32_t c = row.colours[x];
@@ -138,8 +152,7 @@ void FastRenderer::writeRow(int32_t y) {
         }
     }
 
-    uint8_t* out = static_cast<uint8_t*>(display->pixels) + static_cast<size_t>(y) * display->pitch;
-    storePixels(out, display->format->BytesPerPixel, row.pixels.data(), kColumns);
+    storePixels(displayRow(y), display->format->BytesPerPixel, row.pixels.data(), kColumns);
 }
 
 // Row 0 of column x is fed by row 239 of column x - 1 (whose v the row
@@ -148,25 +161,25 @@ void FastRenderer::testFirstRow(Coefficients start) {
     for (int32_t x = 0; x < kColumns; ++x) {
         const double red = x == 0 ? start.red : row.red[kLastRowBuffer][x - 1];
         const double green = x == 0 ? start.green : row.green[kLastRowBuffer][x - 1];
-        if (!fedSinesRuledOut(row.firstRowCounts[x], red, green)) unruled.push_back(x * kRows);
+        if (!fedSinesClear(row.firstRowCounts[x], red, green)) suspects.push_back(x * kRows);
     }
 }
 
-// In the reference's order: from each uncleared pixel, redo pixels exactly
-// until one comes out as the bulk pass assumed; from there on the bulk
-// results (and the tests made with them) hold until the next uncleared one.
-void FastRenderer::settleUnruled(Coefficients start) {
-    std::sort(unruled.begin(), unruled.end());
+// In the reference's order: from each suspect, redo pixels exactly until
+// one comes out as the bulk pass assumed; from there on the bulk results
+// (and the tests made with them) hold until the next suspect.
+void FastRenderer::redoSuspects(Coefficients start) {
+    std::sort(suspects.begin(), suspects.end());
     size_t next = 0;
-    while (next < unruled.size()) {
-        int32_t index = unruled[next];
+    while (next < suspects.size()) {
+        int32_t index = suspects[next];
         Coefficients carried = index == 0 ? start : assumedCoefficients(inputsAt(index - 1));
         while (!redoExactly(index, carried) && index + 1 < kPixels) ++index;
         if (index == kPixels - 1) {
             state.redCoefficient = carried.red;
             state.greenCoefficient = carried.green;
         }
-        while (next < unruled.size() && unruled[next] <= index) ++next;
+        while (next < suspects.size() && suspects[next] <= index) ++next;
     }
 }
 
@@ -183,9 +196,9 @@ FastRenderer::PixelInputs FastRenderer::inputsAt(int32_t index) const {
 
 // The red and green v the bulk pass gives a pixel: red = green = 0 assumed.
 FastRenderer::Coefficients FastRenderer::assumedCoefficients(const PixelInputs& in) const {
-    const double m = rawTable.lanes[in.n][0];
-    return {mixChannel(in.a.r, in.b.r, weight, frame.complement, m),
-            mixChannel(in.a.g, in.b.g, weight, frame.complement, m)};
+    const double fractalPixel = fractalPixelByCount.lanes[in.n][0];
+    return {mixChannel(in.a.r, in.b.r, weight, frame.complement, fractalPixel),
+            mixChannel(in.a.g, in.b.g, weight, frame.complement, fractalPixel)};
 }
 
 // The reference's steps for one pixel, fed `carried`, which becomes the

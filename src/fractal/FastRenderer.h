@@ -6,12 +6,12 @@
 //   that matters only when the sine is exactly +-1 (otherwise red and green
 //   of the fractal colour are 0). So the frame is first shaded in bulk, row
 //   by row and in SIMD, assuming red = green = 0 everywhere, which makes the
-//   pixels independent. Each pixel's assumption is then checked against the
-//   coefficients it would really be fed, by a test that rules out a sine of
-//   +-1 without calling sin (ExactShortcuts.h). Pixels the test can't clear
-//   are redone exactly with the reference maths, in the reference order,
-//   carrying on pixel by pixel until one comes out as assumed (its red and
-//   green v equal the bulk ones), after which the bulk results hold again.
+//   pixels independent. Then the sine test (ExactShortcuts.h) checks every
+//   pixel's assumption against the coefficients it would really be fed,
+//   without calling sin. A pixel it can't clear is a suspect: suspects are
+//   redone with the reference maths, in the reference order, carrying on
+//   pixel by pixel until one comes out as assumed (its red and green v equal
+//   the bulk ones), after which the bulk results hold again.
 // - The escape test compares the squared distance with the double just
 //   above 16 instead of taking a square root (ExactShortcuts.h); SIMD lanes
 //   run the reference's double operations in its order, FMA never used.
@@ -20,6 +20,24 @@
 // - Displays it can't write directly (needing a lock, smaller than 320 x 240,
 //   not 1 to 4 bytes per pixel) go through the reference renderer itself;
 //   bitmaps of any kind are read row-wise with readPixel's results.
+//
+// How the reference's column order meets the bulk pass's row order. Each
+// cell names the pixel whose red and green v feed pixel (x, y):
+//
+//             x = 0     x = 1      x = 2
+//   y = 0     start     (0, 239)   (1, 239)  ...   <- tested last
+//   y = 1     (0, 0)    (1, 0)     (2, 0)    ...
+//   y = 2     (0, 1)    (1, 1)     (2, 1)    ...
+//   ...
+//   y = 239   (0, 238)  (1, 238)   (2, 238)  ...
+//
+// The bulk pass shades rows top to bottom, so from row 1 on a pixel's feeder
+// is the pixel above, shaded one row earlier, and each row is tested as it
+// is shaded. Row 0's feeders are the feet of the columns, shaded last, so
+// testFirstRow tests it at the end; "start" is the state the frame began
+// with. Suspects are then redone in the reference's order, so each redone
+// pixel feeds the next one exactly.
+//
 // Still one thread; its buffers are sized once, so no frame allocates.
 #pragma once
 
@@ -30,6 +48,7 @@
 #include <vector>
 
 #include "fractal/FastKernels.h"
+#include "fractal/InstructionSets.h"
 #include "fractal/JuliaRenderer.h"
 #include "fractal/JuliaState.h"
 #include "fractal/LiteralRenderer.h"
@@ -38,13 +57,14 @@
 
 class FastRenderer final : public JuliaRenderer {
 public:
-    FastRenderer();
+    // Throws ErrorMsg if this processor can't run that version of the kernels.
+    explicit FastRenderer(InstructionSet kernelSet);
 
     void render(AppWindow& window, const SurfaceHandle* slotA, const SurfaceHandle* slotB,
                 float weight) override;
 
-    // Pixels of the last frame that the sine test couldn't clear (for the benchmark).
-    size_t lastUnruledCount() const { return unruled.size(); }
+    // Suspects of the last frame (for the benchmark and tests).
+    size_t lastSuspectCount() const { return suspects.size(); }
 
 private:
     struct Coefficients {
@@ -58,8 +78,9 @@ private:
     void prepareFrame(float weight);
     void shadeInBulk();
     void writeRow(int32_t y);
+    uint8_t* displayRow(int32_t y) const;
     void testFirstRow(Coefficients start);
-    void settleUnruled(Coefficients start);
+    void redoSuspects(Coefficients start);
     struct PixelInputs {
         int32_t x, y;
         int n;  // escape count
@@ -68,6 +89,8 @@ private:
     PixelInputs inputsAt(int32_t index) const;
     Coefficients assumedCoefficients(const PixelInputs& in) const;
     bool redoExactly(int32_t index, Coefficients& carried);
+
+    const fastkernels::KernelTable& kernels;
 
     // This frame's fixed values.
     FrameSetup frame;
@@ -78,13 +101,13 @@ private:
     ColourMap colours;
     std::array<double, julia::kColumns> re0{};  // each column's start, a float widened
     std::array<double, julia::kRows> im0{};
-    fastkernels::RawByCount rawTable{};  // fractal colour by escape count, red = green = 0
+    fastkernels::FractalPixelByCount fractalPixelByCount{};  // red = green = 0
 
     // One row in flight; red and green v of the row above are kept as the
     // coefficients fed to this one.
     struct RowBuffers {
         std::array<uint8_t, julia::kColumns> aR, aG, aB, bR, bG, bB;
-        std::array<double, julia::kColumns> counts, raw;
+        std::array<double, julia::kColumns> counts, fractalPixels;
         // Two rows of red and green v, used in turn: the one being shaded and the one above.
         std::array<float, julia::kColumns> red[2], green[2];
         std::array<uint32_t, julia::kColumns> colours;  // channel bytes as 0xRRGGBB
@@ -92,8 +115,8 @@ private:
         std::array<double, julia::kColumns> firstRowCounts;
     } row{};
 
-    // Pixels (column-major index x * rows + y) whose assumption the test couldn't clear.
-    std::vector<int32_t> unruled;
+    // Suspects, by column-major index x * rows + y.
+    std::vector<int32_t> suspects;
 
     LiteralRenderer reference;
 };

@@ -5,9 +5,6 @@
 
 #include <utility>
 
-FractalScene::FractalScene(RendererKind kind, const std::string& directory)
-    : FractalScene(makeRenderer(kind), directory) {}
-
 FractalScene::FractalScene(std::unique_ptr<JuliaRenderer> renderer, const std::string& directory)
     : julia(std::move(renderer)) {
     auto path = [&directory](const char* name) {

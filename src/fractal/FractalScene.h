@@ -18,11 +18,10 @@ public:
     SurfaceHandle imagesB[2];   // "lsd2.bmp", "logo2.bmp"
     float blendWeight = 0.0f;   // never wrapped: past 1 the second bitmap enters negatively
 
-    // Loads the four bitmaps from `directory` (the current one when empty);
-    // throws ErrorMsg at the first that can't be loaded.
-    explicit FractalScene(RendererKind kind = RendererKind::fast, const std::string& directory = "");
-    // The same with a renderer made by the caller, e.g. one that records what it is asked to draw.
-    FractalScene(std::unique_ptr<JuliaRenderer> renderer, const std::string& directory);
+    // Draws with `renderer` (makeRenderer's, or e.g. one that records what it
+    // is asked to draw). Loads the four bitmaps from `directory` (the current
+    // one when empty); throws ErrorMsg at the first that can't be loaded.
+    explicit FractalScene(std::unique_ptr<JuliaRenderer> renderer, const std::string& directory = "");
 
     void onKeyDown(SDLKey key) override;
     void update() override;

@@ -48,11 +48,11 @@ inline uint8_t fractalGreen(int n, double greenCoefficient) {
 inline uint8_t fractalBlue(int n) { return static_cast<uint8_t>(255 - 2 * n); }
 
 // One output channel before it becomes a byte: the bitmaps' weighted mix
-// scaled by the fractal's raw pixel value m, kept as a float and capped at
+// scaled by the fractal colour's pixel value, kept as a float and capped at
 // 255 from above only, so a negative mix stays negative.
-inline float mixChannel(uint8_t a, uint8_t b, float weight, float complement, double m) {
+inline float mixChannel(uint8_t a, uint8_t b, float weight, float complement, double fractalPixel) {
     float v = static_cast<float>(
-        (static_cast<double>(a) * weight + static_cast<double>(b) * complement) * m);
+        (static_cast<double>(a) * weight + static_cast<double>(b) * complement) * fractalPixel);
     if (v > kCeiling) v = static_cast<float>(kCeiling);
     return v;
 }
@@ -65,17 +65,16 @@ struct ShadedPixel {
 };
 
 // Given the pixel's escape count, the coefficients it is fed and its two
-// bitmap samples: the fractal colour as a raw display value m, then each
-// channel's mix scaled by m, then the channel bytes mapped to the display.
+// bitmap samples: the fractal colour as a display pixel value, then each
+// channel's mix scaled by it, then the channel bytes mapped to the display.
 inline ShadedPixel shadePixel(SDL_PixelFormat* format, int n, double redCoefficient,
                               double greenCoefficient, const PixelSample& a, const PixelSample& b,
                               float weight, float complement) {
     const Uint32 fractalPixel = SDL_MapRGB(format, fractalRed(n, redCoefficient),
                                            fractalGreen(n, greenCoefficient), fractalBlue(n));
-    const double m = fractalPixel;
-    const float red = mixChannel(a.r, b.r, weight, complement, m);
-    const float green = mixChannel(a.g, b.g, weight, complement, m);
-    const float blue = mixChannel(a.b, b.b, weight, complement, m);
+    const float red = mixChannel(a.r, b.r, weight, complement, fractalPixel);
+    const float green = mixChannel(a.g, b.g, weight, complement, fractalPixel);
+    const float blue = mixChannel(a.b, b.b, weight, complement, fractalPixel);
     return {SDL_MapRGB(format, wrapToByte(red), wrapToByte(green), wrapToByte(blue)), red, green};
 }
 

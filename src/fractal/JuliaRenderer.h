@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "fractal/InstructionSets.h"
 #include "fractal/JuliaState.h"
 
 class AppWindow;
@@ -25,4 +26,5 @@ public:
     JuliaState state;
 };
 
-std::unique_ptr<JuliaRenderer> makeRenderer(RendererKind kind);
+// The fast renderer runs the kernels of `kernelSet`; the literal one has none.
+std::unique_ptr<JuliaRenderer> makeRenderer(RendererKind kind, InstructionSet kernelSet);

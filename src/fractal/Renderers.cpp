@@ -3,12 +3,7 @@
 #include "fractal/JuliaRenderer.h"
 #include "fractal/LiteralRenderer.h"
 
-std::unique_ptr<JuliaRenderer> makeRenderer(RendererKind kind) {
-    switch (kind) {
-    case RendererKind::literal:
-        return std::make_unique<LiteralRenderer>();
-    case RendererKind::fast:
-        return std::make_unique<FastRenderer>();
-    }
-    return std::make_unique<FastRenderer>();
+std::unique_ptr<JuliaRenderer> makeRenderer(RendererKind kind, InstructionSet kernelSet) {
+    if (kind == RendererKind::literal) return std::make_unique<LiteralRenderer>();
+    return std::make_unique<FastRenderer>(kernelSet);
 }

@@ -17,7 +17,9 @@ struct TrueColourLayout {
     uint32_t aMask = 0;
 };
 
-inline uint32_t mapTrueColour(const TrueColourLayout& t, uint8_t r, uint8_t g, uint8_t b) {
+// Always inlined, as the kernels of every instruction set use it.
+[[gnu::always_inline]] inline uint32_t mapTrueColour(const TrueColourLayout& t, uint8_t r, uint8_t g,
+                                                     uint8_t b) {
     return (static_cast<uint32_t>(r >> t.rLoss) << t.rShift) |
            (static_cast<uint32_t>(g >> t.gLoss) << t.gShift) |
            (static_cast<uint32_t>(b >> t.bLoss) << t.bShift) | t.aMask;

@@ -47,8 +47,10 @@ inline void storePixels(uint8_t* out, int bytes, const uint32_t* pixels, int32_t
 }
 
 // The byte of a 3-byte pixel that a channel's shift names. A shift beyond
-// the three bytes can't name one of them; such a channel reads as 0.
-inline uint8_t tripleByte(const uint8_t* pixel, uint8_t shift) {
+// the three bytes can't name one of them; such a channel reads as 0. Always
+// inlined: the kernels of every instruction set use it (RowAccess.h), and an
+// out-of-line copy built for one of them must not serve the others.
+[[gnu::always_inline]] inline uint8_t tripleByte(const uint8_t* pixel, uint8_t shift) {
     return shift < 24 ? pixel[shift / 8] : uint8_t{0};
 }
 

@@ -5,7 +5,8 @@
 //
 //   xprobe find TITLE TIMEOUT_MS   prints the window id once it is viewable
 //   xprobe size WIN                prints "W H"
-//   xprobe pixels WIN              prints "nonblack=N hash=H"
+//   xprobe pixels WIN              prints "nonblack=N red=R green=G blue=B hash=H": how
+//                                  many pixels are not black, how many have some red...
 //   xprobe close WIN               sends WM_DELETE_WINDOW; fails if not offered
 //
 // Exit status 0 on success, 1 when the request fails, 2 on a usage error.
@@ -101,39 +102,50 @@ int size(Display* d, Window w) {
     return 0;
 }
 
+// The red, green and blue of one pixel, as its own bits or its colour map
+// entry has them: only whether each is 0 counts.
+struct Channels {
+    unsigned long red, green, blue;
+};
+
 // What is on the screen inside the window (children included, as shown).
 int pixels(Display* d, Window w) {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(d, w, &attributes)) return 1;
     XImage* image = XGetImage(d, w, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
     if (image == nullptr) return 1;
-    // A true-colour pixel is black when its colour bits are 0; an indexed
-    // one when its colour map entry is (asked once per index).
+    // A true-colour pixel carries its channels in its bits; an indexed one
+    // in its colour map entry (asked once per index).
     const Visual* visual = attributes.visual;
     const bool indexed = visual->c_class != TrueColor && visual->c_class != DirectColor;
-    const unsigned long colourBits = visual->red_mask | visual->green_mask | visual->blue_mask;
-    std::map<unsigned long, bool> blackIndex;
-    auto isBlack = [&](unsigned long p) {
-        if (!indexed) return (p & colourBits) == 0;
-        auto known = blackIndex.find(p);
-        if (known != blackIndex.end()) return known->second;
+    std::map<unsigned long, Channels> colourOf;
+    auto channels = [&](unsigned long p) {
+        if (!indexed)
+            return Channels{p & visual->red_mask, p & visual->green_mask, p & visual->blue_mask};
+        auto known = colourOf.find(p);
+        if (known != colourOf.end()) return known->second;
         XColor colour;
         colour.pixel = p;
         XQueryColor(d, attributes.colormap, &colour);
-        return blackIndex[p] = (colour.red | colour.green | colour.blue) == 0;
+        return colourOf[p] = Channels{colour.red, colour.green, colour.blue};
     };
 
-    long nonBlack = 0;
+    long nonBlack = 0, red = 0, green = 0, blue = 0;  // pixels where that is not 0
     uint64_t hash = 1469598103934665603ull;  // FNV-1a over the pixel values
     for (int y = 0; y < image->height; ++y) {
         for (int x = 0; x < image->width; ++x) {
             const unsigned long p = XGetPixel(image, x, y);
-            if (!isBlack(p)) ++nonBlack;
+            const Channels c = channels(p);
+            red += c.red != 0;
+            green += c.green != 0;
+            blue += c.blue != 0;
+            nonBlack += (c.red | c.green | c.blue) != 0;
             hash = (hash ^ p) * 1099511628211ull;
         }
     }
     XDestroyImage(image);
-    std::printf("nonblack=%ld hash=%016llx\n", nonBlack, static_cast<unsigned long long>(hash));
+    std::printf("nonblack=%ld red=%ld green=%ld blue=%ld hash=%016llx\n", nonBlack, red, green,
+                blue, static_cast<unsigned long long>(hash));
     return 0;
 }
 

@@ -34,9 +34,18 @@ make_extra() {  # make_extra CASE PATH
 }
 
 # Root reads any file whatever its mode; without these two capabilities the
-# mode applies to root as well.
+# mode applies to root as well. Dropping them takes CAP_SETPCAP, and where
+# that is missing (some containers) setpriv silently leaves them: the
+# unreadable case is then skipped, as its file could be read.
 as_user=()
 if [ "$(id -u)" -eq 0 ]; then as_user=(setpriv --bounding-set -dac_override,-dac_read_search --); fi
+touch "$WORK/mode-000" && chmod 000 "$WORK/mode-000"
+unreadable_skip=""
+if "${as_user[@]}" cat "$WORK/mode-000" 2>/dev/null; then
+    unreadable_skip="a file of mode 000 is readable here"
+    [ "$(id -u)" -eq 0 ] &&
+        unreadable_skip="running as root, setpriv cannot drop CAP_DAC_OVERRIDE (no CAP_SETPCAP)"
+fi
 
 # Each run is held to 1 GiB, so that a loader trusting a header's size fails
 # fast instead of swapping; the guard makes one request over the limit fatal
@@ -92,7 +101,13 @@ run_case() {  # run_case CASE EXPECT
 }
 
 while read -r case expect; do run_case "$case" "$expect"; done <"$WORK/corpus/cases.txt"
-for case in "${extra_cases[@]}"; do run_case "$case" fail; done
+for case in "${extra_cases[@]}"; do
+    if [ "$case" = unreadable ] && [ -n "$unreadable_skip" ]; then
+        echo "$NAME unreadable skipped: $unreadable_skip"
+        continue
+    fi
+    run_case "$case" fail
+done
 
 echo "hostile bitmaps as $NAME.bmp: $passed passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -179,8 +179,9 @@ inline std::unique_ptr<SurfaceHandle> handleFor(Layout layout, int width, int he
 // everything in it when the object goes.
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "fractals-XXXXXX").string();
+    // In the system's temporary folder unless another is given.
+    explicit TempDir(const std::filesystem::path& parent = std::filesystem::temp_directory_path()) {
+        std::string pattern = (parent / "fractals-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
         root = pattern;
     }

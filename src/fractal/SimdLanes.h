@@ -1,0 +1,226 @@
+// SimdLanes: the vector types of the fast renderer's kernels at the natural
+// width of the instruction set this file is compiled for, and the few
+// operations GCC's generic vectors lower badly (in halves, lane by lane, or
+// as a blend where one instruction does): for those each set names its own
+// instructions. Plain lanes serve other architectures. Only FastKernels.cpp
+// includes this; everything here is internal and always inlined, so each
+// instruction set's copy of the kernels gets its own.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
+#include "fractal/ExactShortcuts.h"
+
+namespace simdlanes {
+namespace {
+
+#define LANES_INLINE [[gnu::always_inline]] inline
+
+// Doubles in a register.
+#if defined(__AVX512F__)
+constexpr int kLanes = 8;
+#elif defined(__AVX2__)
+constexpr int kLanes = 4;
+#else
+constexpr int kLanes = 2;  // SSE2, and the plain lanes
+#endif
+
+typedef double Doubles __attribute__((vector_size(kLanes * sizeof(double))));
+typedef int64_t Masks __attribute__((vector_size(kLanes * sizeof(int64_t))));  // comparison results
+// A register of floats or 32-bit integers: the pixels of two Doubles.
+constexpr int kFloatLanes = 2 * kLanes;
+typedef float Floats __attribute__((vector_size(kFloatLanes * sizeof(float))));
+typedef int32_t Ints __attribute__((vector_size(kFloatLanes * sizeof(int32_t))));
+
+struct DoublePair {
+    Doubles low, high;
+};
+
+template <typename Vector, typename T>
+LANES_INLINE Vector load(const T* p) {
+    Vector v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+template <typename Vector, typename T>
+LANES_INLINE void store(T* p, const Vector& v) {
+    std::memcpy(p, &v, sizeof v);
+}
+
+// Every lane set to v. Subtracting a zero vector is exact for every double,
+// -0.0 included (adding one would turn -0.0 into +0.0), and compiles to a
+// plain broadcast.
+LANES_INLINE Doubles broadcast(double v) { return v - Doubles{}; }
+
+template <typename To, typename From>
+LANES_INLINE To as(const From& v) {
+    static_assert(sizeof(To) == sizeof(From), "one register seen as another type");
+    To to;
+    std::memcpy(&to, &v, sizeof to);
+    return to;
+}
+
+// Whether any lane of a comparison result is set:              anyLane(m)
+// m ? a : b lane by lane, for lanes of m all ones or all zeros: select(m, a, b)
+// a < b ? a : b lane by lane, x86's min (NaN picks b):          lesser(a, b)
+// 2 * kLanes channel bytes as two registers of doubles:        widenBytes(p)
+// kLanes floats as doubles:                                     widenFloats(p)
+// Two registers of doubles rounded to one of floats, low first: narrow(low, high)
+// channelByte of each float, in the low byte of its lane:       channelBytes(v)
+// x86's truncating conversion gives 0x80000000 for a float of magnitude 2^31
+// or more (and NaN), whose low byte is the 0 channelByte gives.
+
+#if defined(__AVX512F__)
+
+// The masked forms with every lane set: GCC 12 warns about the undefined
+// register the unmasked ones start from.
+LANES_INLINE bool anyLane(const Masks& m) {
+    return _mm512_test_epi64_mask(as<__m512i>(m), as<__m512i>(m)) != 0;
+}
+LANES_INLINE Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
+    return as<Doubles>(
+        _mm512_mask_blend_pd(_mm512_movepi64_mask(as<__m512i>(m)), as<__m512d>(b), as<__m512d>(a)));
+}
+LANES_INLINE Doubles lesser(const Doubles& a, const Doubles& b) {
+    return as<Doubles>(_mm512_maskz_min_pd(0xFF, as<__m512d>(a), as<__m512d>(b)));
+}
+LANES_INLINE Floats lesser(const Floats& a, const Floats& b) {
+    return as<Floats>(_mm512_maskz_min_ps(0xFFFF, as<__m512>(a), as<__m512>(b)));
+}
+LANES_INLINE Doubles widenLanes(const uint8_t* p) {
+    const __m256i ints = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
+    return as<Doubles>(_mm512_maskz_cvtepi32_pd(0xFF, ints));
+}
+LANES_INLINE DoublePair widenBytes(const uint8_t* p) {
+    return {widenLanes(p), widenLanes(p + kLanes)};
+}
+LANES_INLINE Doubles widenFloats(const float* p) {
+    return as<Doubles>(_mm512_maskz_cvtps_pd(0xFF, _mm256_loadu_ps(p)));
+}
+LANES_INLINE Floats narrow(const Doubles& low, const Doubles& high) {
+    const __m256 l = _mm512_maskz_cvtpd_ps(0xFF, as<__m512d>(low));
+    const __m256 h = _mm512_maskz_cvtpd_ps(0xFF, as<__m512d>(high));
+    return as<Floats>(_mm512_insertf32x8(_mm512_castps256_ps512(l), h, 1));
+}
+LANES_INLINE Ints channelBytes(const Floats& v) {
+    return as<Ints>(_mm512_maskz_cvttps_epi32(0xFFFF, as<__m512>(v))) & 255;
+}
+
+#elif defined(__AVX2__)
+
+LANES_INLINE bool anyLane(const Masks& m) {
+    return !_mm256_testz_si256(as<__m256i>(m), as<__m256i>(m));
+}
+LANES_INLINE Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
+    return as<Doubles>(_mm256_blendv_pd(as<__m256d>(b), as<__m256d>(a), as<__m256d>(m)));
+}
+LANES_INLINE Doubles lesser(const Doubles& a, const Doubles& b) {
+    return as<Doubles>(_mm256_min_pd(as<__m256d>(a), as<__m256d>(b)));
+}
+LANES_INLINE Floats lesser(const Floats& a, const Floats& b) {
+    return as<Floats>(_mm256_min_ps(as<__m256>(a), as<__m256>(b)));
+}
+LANES_INLINE Doubles widenLanes(const uint8_t* p) {
+    return as<Doubles>(_mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(load<int32_t>(p)))));
+}
+LANES_INLINE DoublePair widenBytes(const uint8_t* p) {
+    return {widenLanes(p), widenLanes(p + kLanes)};
+}
+LANES_INLINE Doubles widenFloats(const float* p) {
+    return as<Doubles>(_mm256_cvtps_pd(_mm_loadu_ps(p)));
+}
+LANES_INLINE Floats narrow(const Doubles& low, const Doubles& high) {
+    return as<Floats>(
+        _mm256_set_m128(_mm256_cvtpd_ps(as<__m256d>(high)), _mm256_cvtpd_ps(as<__m256d>(low))));
+}
+LANES_INLINE Ints channelBytes(const Floats& v) {
+    return as<Ints>(_mm256_cvttps_epi32(as<__m256>(v))) & 255;
+}
+
+#elif defined(__SSE2__)
+
+LANES_INLINE bool anyLane(const Masks& m) { return _mm_movemask_pd(as<__m128d>(m)) != 0; }
+LANES_INLINE Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
+    const __m128d mask = as<__m128d>(m);
+    return as<Doubles>(
+        _mm_or_pd(_mm_and_pd(mask, as<__m128d>(a)), _mm_andnot_pd(mask, as<__m128d>(b))));
+}
+LANES_INLINE Doubles lesser(const Doubles& a, const Doubles& b) {
+    return as<Doubles>(_mm_min_pd(as<__m128d>(a), as<__m128d>(b)));
+}
+LANES_INLINE Floats lesser(const Floats& a, const Floats& b) {
+    return as<Floats>(_mm_min_ps(as<__m128>(a), as<__m128>(b)));
+}
+// Four bytes widened at once, then converted two by two.
+LANES_INLINE DoublePair widenBytes(const uint8_t* p) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i words = _mm_unpacklo_epi8(_mm_cvtsi32_si128(load<int32_t>(p)), zero);
+    const __m128i ints = _mm_unpacklo_epi16(words, zero);
+    return {as<Doubles>(_mm_cvtepi32_pd(ints)),
+            as<Doubles>(_mm_cvtepi32_pd(_mm_shuffle_epi32(ints, 0xEE)))};
+}
+LANES_INLINE Doubles widenFloats(const float* p) {
+    return as<Doubles>(
+        _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)))));
+}
+LANES_INLINE Floats narrow(const Doubles& low, const Doubles& high) {
+    return as<Floats>(
+        _mm_movelh_ps(_mm_cvtpd_ps(as<__m128d>(low)), _mm_cvtpd_ps(as<__m128d>(high))));
+}
+LANES_INLINE Ints channelBytes(const Floats& v) {
+    return as<Ints>(_mm_cvttps_epi32(as<__m128>(v))) & 255;
+}
+
+#else
+
+LANES_INLINE bool anyLane(const Masks& m) {
+    bool any = false;
+    for (int i = 0; i < kLanes; ++i) any |= m[i] != 0;
+    return any;
+}
+LANES_INLINE Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
+    return m ? a : b;
+}
+template <typename Vector>
+LANES_INLINE Vector lesser(const Vector& a, const Vector& b) {
+    return a < b ? a : b;
+}
+LANES_INLINE DoublePair widenBytes(const uint8_t* p) {
+    DoublePair d;
+    for (int i = 0; i < kLanes; ++i) d.low[i] = p[i], d.high[i] = p[kLanes + i];
+    return d;
+}
+LANES_INLINE Doubles widenFloats(const float* p) {
+    Doubles d;
+    for (int i = 0; i < kLanes; ++i) d[i] = p[i];
+    return d;
+}
+LANES_INLINE Floats narrow(const Doubles& low, const Doubles& high) {
+    Floats f;
+    for (int i = 0; i < kLanes; ++i) f[i] = static_cast<float>(low[i]);
+    for (int i = 0; i < kLanes; ++i) f[kLanes + i] = static_cast<float>(high[i]);
+    return f;
+}
+LANES_INLINE Ints channelBytes(const Floats& v) {
+    Ints bytes;
+    for (int i = 0; i < kFloatLanes; ++i) bytes[i] = julia::channelByte(v[i]);
+    return bytes;
+}
+
+#endif
+
+// lesser for sinePeakMargin's clamp.
+struct Lesser {
+    LANES_INLINE Doubles operator()(const Doubles& a, const Doubles& b) const {
+        return lesser(a, b);
+    }
+};
+
+}  // namespace
+}  // namespace simdlanes

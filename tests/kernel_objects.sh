@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The kernels' object files, one per instruction set, as compiled: no fused
+# multiply-add anywhere (the picture needs every product rounded before it is
+# added, and AVX-512's flags make FMA available), and no code with external
+# linkage outside the set's own namespace (an inline function compiled with a
+# wider set's flags could otherwise be linked in for baseline callers).
+# Usage: kernel_objects.sh NM OBJDUMP SET=OBJECT...
+set -u
+nm=$1 objdump=$2
+shift 2
+failures=0
+for pair in "$@"; do
+    before=$failures
+    set_name=${pair%%=*} object=${pair#*=}
+    if [ ! -s "$object" ]; then
+        echo "FAILED: $set_name: no object file $object"
+        failures=$((failures + 1))
+        continue
+    fi
+    fused=$("$objdump" -d --no-show-raw-insn "$object" | grep -cE '\svfn?m(add|sub)')
+    if [ "$fused" -ne 0 ]; then
+        echo "FAILED: $set_name: $fused fused multiply-add instructions"
+        failures=$((failures + 1))
+    fi
+    # Code: T global, W weak (nm shows weak data as V).
+    stray=$("$nm" -C --defined-only "$object" | awk '$2 == "T" || $2 == "W" { $1 = ""; $2 = ""; print }' |
+        sed 's/^ *//' | grep -v "^fastkernels::$set_name::")
+    if [ -n "$stray" ]; then
+        echo "FAILED: $set_name defines code outside fastkernels::$set_name:"
+        echo "$stray"
+        failures=$((failures + 1))
+    fi
+    [ "$failures" -eq "$before" ] &&
+        echo "$set_name: no fused multiply-add, no code outside its namespace"
+done
+[ "$failures" -eq 0 ]

@@ -1,0 +1,24 @@
+// The versions of the fast renderer's kernels a test compares: the one
+// FRACTALS_CPU names, or every one this processor runs. A name that can't
+// be run fails the test with the refusal's own text.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/ErrorMsg.h"
+#include "fractal/InstructionSets.h"
+
+namespace testsupport {
+
+inline std::vector<InstructionSet> versionsUnderTest() {
+    try {
+        return instructionSetsFromEnvironment();
+    } catch (const ErrorMsg& e) {
+        ADD_FAILURE() << e.message;
+        return {};
+    }
+}
+
+}  // namespace testsupport

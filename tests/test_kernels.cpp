@@ -1,0 +1,353 @@
+// Every version of the fast renderer's kernels against its plain twin,
+// kernel by kernel and bit for bit, on the inputs where a vector version
+// could go wrong; and the one choice of version the programs make.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "app/ErrorMsg.h"
+#include "fractal/FastKernels.h"
+#include "fractal/InstructionSets.h"
+#include "fractal/JuliaState.h"
+#include "support/KernelVersions.h"
+#include "support/TestSurfaces.h"
+
+using namespace testsupport;
+
+namespace {
+
+constexpr int kColumns = julia::kColumns;
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr float kInfF = std::numeric_limits<float>::infinity();
+constexpr float kNaNF = std::numeric_limits<float>::quiet_NaN();
+
+// ---------------------------------------------------------------------------
+// Choosing the version
+
+const std::vector<InstructionSet> kBaselineOnly = {InstructionSet::baseline};
+const std::vector<InstructionSet> kAll = {InstructionSet::baseline, InstructionSet::avx2,
+                                          InstructionSet::avx512};
+
+std::string refusal(const char* requested, const std::vector<InstructionSet>& runnable) {
+    try {
+        chooseInstructionSet(requested, runnable);
+    } catch (const ErrorMsg& e) {
+        return e.message;
+    }
+    return "accepted";
+}
+
+TEST(InstructionSetChoice, UnsetOrEmptyGivesTheBestAndEachNameItsVersion) {
+    EXPECT_EQ(chooseInstructionSet(nullptr, kAll), InstructionSet::avx512);
+    EXPECT_EQ(chooseInstructionSet("", kBaselineOnly), InstructionSet::baseline);
+    for (InstructionSet set : kAll)
+        EXPECT_EQ(chooseInstructionSet(instructionSetName(set), kAll), set);
+}
+
+TEST(InstructionSetChoice, UnknownOrUnrunnableNamesAreRefusedNamingWhatRuns) {
+    EXPECT_EQ(refusal("avx512", kBaselineOnly),
+              "FRACTALS_CPU=\"avx512\" names a version this processor can't run; "
+              "this processor can run baseline");
+    EXPECT_EQ(
+        refusal("AVX2", kAll),
+        "FRACTALS_CPU=\"AVX2\" names no version; this processor can run baseline, avx2, avx512");
+    for (InstructionSet set : kAll) {
+        if (!canRun(set)) {
+            EXPECT_THROW(kernelsFor(set), ErrorMsg) << instructionSetName(set);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The checker: each version built into the program, on each kernel
+
+class EachVersion : public ::testing::TestWithParam<InstructionSet> {
+protected:
+    void SetUp() override {
+        const InstructionSet set = GetParam();
+        if (!canRun(set))
+            GTEST_SKIP() << instructionSetName(set) << ": this processor can't run it";
+        const std::vector<InstructionSet> chosen = versionsUnderTest();
+        ASSERT_FALSE(chosen.empty()) << "FRACTALS_CPU refused";
+        if (std::find(chosen.begin(), chosen.end(), set) == chosen.end())
+            GTEST_SKIP() << instructionSetName(set) << ": FRACTALS_CPU picks another version";
+        kernels = &kernelsFor(set);
+    }
+    const fastkernels::KernelTable* kernels = nullptr;
+    const fastkernels::KernelTable& plain = fastkernels::plainKernels;
+};
+
+// The first column where two rows differ bit for bit, or -1.
+template <typename T>
+int firstDifference(const T* a, const T* b) {
+    for (int x = 0; x < kColumns; ++x)
+        if (std::memcmp(&a[x], &b[x], sizeof(T)) != 0) return x;
+    return -1;
+}
+
+TEST_P(EachVersion, ReadsRowsOfEveryLayoutSizeAndPitch) {
+    std::vector<SurfacePtr> surfaces;
+    for (Layout layout : kAllLayouts) {
+        surfaces.push_back(makeSurface(layout, kColumns, 240));
+        surfaces.push_back(makeSurface(layout, 77, 13));
+    }
+    // Pitches that aren't a multiple of the pixel size, over a buffer we own.
+    static std::vector<uint8_t> oddPitchBytes(641 * 12 + 16);
+    surfaces.emplace_back(
+        SDL_CreateRGBSurfaceFrom(oddPitchBytes.data(), 320, 12, 16, 641, 0xF800, 0x07E0, 0x1F, 0));
+    surfaces.emplace_back(SDL_CreateRGBSurfaceFrom(oddPitchBytes.data(), 160, 12, 32, 641, 0xFF0000,
+                                                   0xFF00, 0xFF, 0));
+    SurfacePtr fiveBytes = makeSurface(Layout::xrgb8888, 40, 4);
+    SurfacePtr shuffled(
+        SDL_CreateRGBSurface(SDL_SWSURFACE, kColumns, 3, 24, 0xFF00, 0xFF, 0xFF0000, 0));
+    surfaces.push_back(std::move(shuffled));  // a three-byte layout other than the usual two
+    for (auto& s : surfaces) fillPattern(s.get(), 7);
+
+    uint8_t got[3][kColumns], want[3][kColumns];
+    auto compare = [&](const SDL_Surface* s, const char* what) {
+        for (int y = -1; y <= (s ? s->h : 1); ++y) {
+            kernels->readRow(s, y, {got[0], got[1], got[2]});
+            plain.readRow(s, y, {want[0], want[1], want[2]});
+            for (int c = 0; c < 3; ++c)
+                ASSERT_EQ(firstDifference(got[c], want[c]), -1)
+                    << what << ", row " << y << ", channel " << c;
+        }
+    };
+    for (auto& s : surfaces) compare(s.get(), "surface");
+    compare(nullptr, "no surface");
+    fiveBytes->format->BytesPerPixel = 5;  // read as white inside, black outside
+    compare(fiveBytes.get(), "5 bytes a pixel");
+    fiveBytes->format->BytesPerPixel = 4;
+}
+
+// The animation's own rows of starting points, as FastRenderer lays them
+// out, over frames that span the radius cycle and the constant's wraps.
+struct EscapeRow {
+    std::vector<double> re0;
+    double im0;
+    Complex c;
+};
+
+std::vector<EscapeRow> animationRows() {
+    std::vector<EscapeRow> rows;
+    JuliaState state;
+    for (int frame = 0; frame < 1000; ++frame) {
+        const FrameSetup f = state.beginFrame(0.0f);
+        if (frame % 37 == 0 || frame == 95 || frame == 96) {
+            std::vector<double> re0(kColumns);
+            for (int x = 0; x < kColumns; ++x)
+                re0[x] = static_cast<float>(static_cast<double>(x) * f.spanX * julia::kColumnScale +
+                                            f.left);
+            for (int y = 0; y < 240; y += 17)
+                rows.push_back(
+                    {re0, static_cast<double>(y) * f.spanY * julia::kRowScale + f.top, f.c});
+        }
+        state.endFrame();
+    }
+    return rows;
+}
+
+// Rows whose lanes part ways at the edges: escape on the first squaring
+// and never, side by side; -0.0; orbits that turn NaN (never escaping) or
+// infinite (escaping at once); distances right at the escape bound.
+std::vector<EscapeRow> edgeRows() {
+    std::vector<EscapeRow> rows;
+    auto row = [&rows](double im0, Complex c, auto reAt) {
+        EscapeRow r{std::vector<double>(kColumns), im0, c};
+        for (int x = 0; x < kColumns; ++x) r.re0[x] = reAt(x);
+        rows.push_back(r);
+    };
+    row(0.0, Complex(0.0, 0.0), [](int x) { return x % 2 ? 10.0 + x : 0.0; });  // 1 and 100
+    row(0.0, Complex(0.0, 0.0),
+        [](int x) { return x % 7 < 3 ? 0.0 : 100.0; });        // groups split unevenly
+    row(-0.0, Complex(-0.0, -0.0), [](int) { return -0.0; });  // stays at -0.0
+    row(0.25, Complex(-0.519, 0.688), [](int x) { return x % 3 ? -0.0 : 0.0; });
+    row(0.0, Complex(0.0, 0.0), [](int x) { return x % 5 ? 1e200 : 0.5; });    // inf - inf: NaN
+    row(0.0, Complex(0.0, 0.0), [](int x) { return x % 4 ? 1e155 : -kInf; });  // overflows at once
+    row(kNaN, Complex(0.3, 0.1), [](int x) { return x * 0.01; });
+    row(0.1, Complex(kNaN, 0.0), [](int x) { return x * 0.01; });
+    row(1e200, Complex(0.0, 0.0), [](int x) { return x % 2 ? 1e200 : kInf; });
+    // From z0 = 0, z1 - z0 = c: squared distance 16 + 2^-48 exactly, whose
+    // square root rounds to 4 (no escape), and the next double that gets past.
+    row(0.0, Complex(4.0, 0x1p-24), [](int x) { return x % 3 ? 0.0 : -0.0; });
+    row(-0.0, Complex(-4.0, 0x1p-23), [](int) { return 0.0; });
+    return rows;
+}
+
+TEST_P(EachVersion, CountsEscapesOfTheAnimationAndAtTheEdges) {
+    fastkernels::FractalPixelByCount table;
+    for (int n = 0; n <= julia::kMaxIterations; ++n)
+        for (double& v : table.lanes[n])
+            v = 4278190080.0 + 3 * n;  // distinct, as large as with alpha
+    double counts[kColumns], pixels[kColumns], wantCounts[kColumns], wantPixels[kColumns];
+    int firstSquaring = 0, never = 0;
+    for (const std::vector<EscapeRow>& rows : {animationRows(), edgeRows()}) {
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const EscapeRow& r = rows[i];
+            kernels->escapeCounts(r.re0.data(), r.im0, r.c, table, counts, pixels);
+            plain.escapeCounts(r.re0.data(), r.im0, r.c, table, wantCounts, wantPixels);
+            const int x = firstDifference(counts, wantCounts);
+            ASSERT_EQ(x, -1) << "row " << i << ": column " << x << " escapes after " << counts[x]
+                             << ", not " << wantCounts[x];
+            ASSERT_EQ(firstDifference(pixels, wantPixels), -1) << "row " << i;
+            for (double n : wantCounts)
+                firstSquaring += n == 1, never += n == julia::kMaxIterations;
+        }
+    }
+    EXPECT_GT(firstSquaring, 1000);
+    EXPECT_GT(never, 1000);
+}
+
+// The inputs of one row of shading, and both versions' outputs.
+struct ShadeCase {
+    double counts[kColumns], fractalPixels[kColumns];
+    uint8_t bytes[6][kColumns];
+    float fedRed[kColumns], fedGreen[kColumns];
+    float weight = 0;
+    bool fed = true;  // feed coefficients, or let the caller test the row
+    float red[2][kColumns], green[2][kColumns];
+    uint32_t colours[2][kColumns];
+
+    fastkernels::ShadeRow job(int which) {
+        fastkernels::ShadeRow row;
+        row.counts = counts;
+        row.fractalPixels = fractalPixels;
+        row.aR = bytes[0], row.aG = bytes[1], row.aB = bytes[2];
+        row.bR = bytes[3], row.bG = bytes[4], row.bB = bytes[5];
+        row.weight = weight;
+        row.complement = static_cast<float>(1.0 - weight);
+        row.coefficientRed = fed ? fedRed : nullptr;
+        row.coefficientGreen = fed ? fedGreen : nullptr;
+        row.red = red[which], row.green = green[which], row.colours = colours[which];
+        return row;
+    }
+
+    // Both versions on this row: their verdicts and outputs agree. Returns the twin's verdict.
+    bool agree(const fastkernels::KernelTable& kernels, const std::string& what) {
+        const bool verdict = kernels.shadeRow(job(0));
+        const bool want = fastkernels::plainKernels.shadeRow(job(1));
+        EXPECT_EQ(verdict, want) << what;
+        EXPECT_EQ(firstDifference(red[0], red[1]), -1) << what << ": red v";
+        EXPECT_EQ(firstDifference(green[0], green[1]), -1) << what << ": green v";
+        EXPECT_EQ(firstDifference(colours[0], colours[1]), -1) << what << ": colours";
+        return want;
+    }
+};
+
+// Weights far past the program's (huge, negative, infinite, NaN), channel
+// bytes from 0 to 255, and fractal colours from an 8-bit index to one with
+// all alpha bits: mixes that saturate, go hugely negative, or overflow.
+TEST_P(EachVersion, ShadesHugeNegativeAndOverflowingMixesAlike) {
+    ShadeCase row;
+    const float weights[] = {0.0f,  0.5f,  1.0f,   1.5f,  7.25f, 40000.5f,
+                             -3.0f, 3e38f, -3e38f, kInfF, kNaNF};
+    const double pixelScales[] = {0.0, 1.0, 31.0, 253.0, 65535.0, 4278190080.0, 4294967295.0};
+    const float fed[] = {0.0f, -0.0f, 255.0f, -1.5e9f, 3e38f, kInfF, -kInfF, kNaNF};
+    int seed = 0;
+    for (float weight : weights)
+        for (double scale : pixelScales) {
+            row.weight = weight;
+            for (int x = 0; x < kColumns; ++x) {
+                const uint32_t h = patternValue(x, seed, 5);
+                row.counts[x] = 1 + h % julia::kMaxIterations;
+                row.fractalPixels[x] = std::floor(scale * ((h >> 8) % 256) / 255.0);
+                for (int c = 0; c < 6; ++c) {
+                    const uint32_t b = patternValue(x, seed, 11 + c);
+                    row.bytes[c][x] =
+                        b % 3 == 0 ? 0 : (b % 3 == 1 ? 255 : static_cast<uint8_t>(b >> 8));
+                }
+                row.fedRed[x] = fed[h % 8];
+                row.fedGreen[x] = fed[(h >> 3) % 8];
+            }
+            ++seed;
+            const std::string what =
+                "weight " + std::to_string(weight) + ", scale " + std::to_string(scale);
+            row.fed = true;
+            EXPECT_FALSE(row.agree(*kernels, what))
+                << "infinite and NaN coefficients are never cleared";
+            row.fed = false;
+            EXPECT_TRUE(row.agree(*kernels, what + ", untested"));
+        }
+}
+
+// Sine arguments n * coefficient * 0.01 at and near the peaks (k + 1/2) pi:
+// one such pixel in a row of cleared ones, at every column, for red and for
+// green. The verdict must be the twin's, suspect or cleared.
+TEST_P(EachVersion, ClearsOrSuspectsSinesNearThePeaksAsTheTwinDoes) {
+    ShadeCase row;
+    row.weight = 0.5f;
+    for (int x = 0; x < kColumns; ++x) {
+        row.counts[x] = 1 + x % julia::kMaxIterations;
+        row.fractalPixels[x] = 247.0;
+        for (auto& channel : row.bytes) channel[x] = static_cast<uint8_t>(x);
+        row.fedRed[x] = row.fedGreen[x] = 0.0f;
+    }
+    int suspects = 0, cleared = 0, unitSines = 0, column = 0;
+    for (int n = 1; n <= julia::kMaxIterations; ++n)
+        for (double k : {0.0, -1.0, 1.0, 40.0}) {
+            const long double aim =
+                (k + 0.5L) * 3.14159265358979323846264338327950288L / (n * 0.01L);
+            float fed = static_cast<float>(aim);
+            for (int i = 0; i < 3; ++i) fed = std::nextafter(fed, -1e30f);
+            for (int i = 0; i < 7;
+                 ++i, fed = std::nextafter(fed, 1e30f), column = (column + 7) % kColumns) {
+                unitSines += std::fabs(std::sin(static_cast<double>(n) * fed * 0.01)) == 1.0;
+                for (float* channel : {row.fedRed, row.fedGreen}) {
+                    const double savedCount = row.counts[column];
+                    row.counts[column] = n;
+                    channel[column] = fed;
+                    const bool verdict = row.agree(
+                        *kernels, "n " + std::to_string(n) + ", coefficient " +
+                                      std::to_string(fed) + ", column " + std::to_string(column));
+                    (verdict ? cleared : suspects) += 1;
+                    channel[column] = 0.0f;
+                    row.counts[column] = savedCount;
+                }
+            }
+        }
+    EXPECT_GE(unitSines, 5) << "the scan must meet sines of exactly +-1";
+    EXPECT_GT(suspects, 100);
+    EXPECT_GT(cleared, 100);
+}
+
+TEST_P(EachVersion, PacksColoursForEveryTrueColourLayout) {
+    std::vector<TrueColourLayout> layouts;
+    for (Layout layout :
+         {Layout::xrgb8888, Layout::rgba8888, Layout::rgb565, Layout::rgb888, Layout::bgr888}) {
+        SurfacePtr s = makeSurface(layout, 1, 1);
+        ColourMap map;
+        map.prepare(s->format);
+        layouts.push_back(map.layout());
+    }
+    TrueColourLayout odd;  // losses and shifts no SDL format has, and stray alpha bits
+    odd.rLoss = 7, odd.gLoss = 3, odd.bLoss = 1, odd.rShift = 24, odd.gShift = 3, odd.bShift = 13;
+    odd.aMask = 0x80000001;
+    layouts.push_back(odd);
+
+    uint32_t colours[kColumns], pixels[kColumns], want[kColumns];
+    for (size_t l = 0; l < layouts.size(); ++l)
+        for (int seed = 0; seed < 64; ++seed) {
+            for (int x = 0; x < kColumns; ++x)
+                colours[x] = x < 2 ? (x ? 0xFFFFFF : 0) : patternValue(x, seed, 3) & 0xFFFFFF;
+            kernels->packTrueColour(layouts[l], colours, pixels);
+            plain.packTrueColour(layouts[l], colours, want);
+            ASSERT_EQ(firstDifference(pixels, want), -1) << "layout " << l;
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, EachVersion, ::testing::ValuesIn(builtInstructionSets()),
+                         [](const auto& info) {
+                             return std::string(instructionSetName(info.param));
+                         });
+
+}  // namespace
