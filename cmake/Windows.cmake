@@ -24,9 +24,11 @@ if(NOT dlltool_result EQUAL 0)
   message(FATAL_ERROR "could not make the import library of the UCRT's sin")
 endif()
 
-# One plain build of the kernels until the instruction set is chosen at run
-# time: target_clones needs the ELF loader's ifunc.
-add_compile_definitions(FRACTALS_NO_CPU_CLONES)
+# Windows keeps the stack 16-byte aligned, and GCC does not realign it for
+# the AVX2 and AVX-512 kernels' 32- and 64-byte spills: aligned moves there
+# would fault. The assembler writes every vector move unaligned instead (as
+# fast on aligned data on any processor with AVX).
+add_compile_options(-Wa,-muse-unaligned-vector-move)
 # Programs that need no DLL of the compiler's beside them.
 add_link_options(-static-libgcc -static-libstdc++)
 
