@@ -25,9 +25,9 @@ if(NOT dlltool_result EQUAL 0)
 endif()
 
 # Windows keeps the stack 16-byte aligned, and GCC does not realign it for
-# the AVX2 and AVX-512 kernels' 32- and 64-byte spills: aligned moves there
-# would fault. The assembler writes every vector move unaligned instead (as
-# fast on aligned data on any processor with AVX).
+# 32- and 64-byte vector spills: an aligned move to such a slot would fault.
+# Today's kernels spill none, but any change could, so the assembler writes
+# every vector move unaligned (as fast on aligned data with AVX).
 add_compile_options(-Wa,-muse-unaligned-vector-move)
 # Programs that need no DLL of the compiler's beside them.
 add_link_options(-static-libgcc -static-libstdc++)
