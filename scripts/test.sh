@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test three times:
+# Installs what is missing, builds, and runs the tests in four runs:
 #   1. the normal build on the classic SDL 1.2 library;
 #   2. a second build under AddressSanitizer and UndefinedBehaviorSanitizer;
-#   3. the normal build again on the SDL 1.2 compatibility layer over SDL2,
+#   3. the Windows programs, cross-built, under Wine (scripts/windows.sh);
+#   4. the normal build again on the SDL 1.2 compatibility layer over SDL2,
 #      unpacked into the build folder and put first on the library path
 #      (compiled against the classic headers: only the runtime changes).
 # Each run names the SDL library it used, and each tests every version of
@@ -51,6 +52,12 @@ BUILD_DIR="$SANITIZE_DIR" build -DFRACTALS_SANITIZE=ON
 # The renderer equivalence run is twenty times slower under the sanitizers.
 FRACTALS_EQUIV_FRAMES=200 run_tests "AddressSanitizer and UndefinedBehaviorSanitizer, classic SDL 1.2" \
     "$SANITIZE_DIR"
+
+# The Windows programs, cross-built by scripts/windows.sh, under Wine; the
+# Linux build lends its X probe, bitmap forger and reference digests.
+FRACTALS_HOST_BUILD="$BUILD_DIR" bash "$ROOT/scripts/windows.sh"
+echo "== Tests, Windows programs under $(wine --version): SDL.dll built from Debian's libsdl1.2 source"
+ctest --test-dir "$ROOT/build-windows/cross" --output-on-failure -j "$(nproc)" --timeout 1200
 
 unpack_compat_sdl
 export LD_LIBRARY_PATH="$COMPAT_DIR/usr/lib/$MULTIARCH/sdl12-compat:$COMPAT_DIR/usr/lib/$MULTIARCH${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
