@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test three times:
+# Installs what is missing, builds, and runs the tests in five runs:
 #   1. the normal build on the classic SDL 1.2 library;
 #   2. a second build under AddressSanitizer and UndefinedBehaviorSanitizer;
-#   3. the normal build again on the SDL 1.2 compatibility layer over SDL2,
+#   3. the browser build: its suites under Node and the page in headless
+#      Chromium, compared with the desktop build (scripts/web.sh);
+#   4. the Windows programs, cross-built, under Wine (scripts/windows.sh);
+#   5. the normal build again on the SDL 1.2 compatibility layer over SDL2,
 #      unpacked into the build folder and put first on the library path
 #      (compiled against the classic headers: only the runtime changes).
 # Each run names the SDL library it used, and each tests every version of
 # the fast renderer's kernels this processor runs: the versions share one
 # literal reference, so each adds only its own fast frames, and the
 # sanitizer run is where a vector load past a buffer's end would show.
-# Before the third, the browser build's tests: its suites under Node and
-# the page in headless Chromium, compared with the desktop build.
 source "$(dirname "$0")/common.sh"
 source "$(dirname "$0")/web-common.sh"
 install_packages "${PACKAGES[@]}" "${WEB_PACKAGES[@]}"
@@ -60,6 +61,12 @@ build_web -DFRACTALS_DESKTOP_BUILD="$BUILD_DIR"
 echo "== Tests, browser build: SDL $(dpkg-query -W -f='${source:Version}' libsdl1.2-dev) from source," \
     "Node $(node --version), $(/usr/bin/chromium --version)"
 ctest --test-dir "$WEB_BUILD_DIR" --output-on-failure -j "$(nproc)" --timeout 1200
+
+# The Windows programs, cross-built by scripts/windows.sh, under Wine; the
+# Linux build lends its X probe, bitmap forger and reference digests.
+FRACTALS_HOST_BUILD="$BUILD_DIR" bash "$ROOT/scripts/windows.sh"
+echo "== Tests, Windows programs under $(wine --version): SDL.dll built from Debian's libsdl1.2 source"
+ctest --test-dir "$ROOT/build-windows/cross" --output-on-failure -j "$(nproc)" --timeout 1200
 
 unpack_compat_sdl
 export LD_LIBRARY_PATH="$COMPAT_DIR/usr/lib/$MULTIARCH/sdl12-compat:$COMPAT_DIR/usr/lib/$MULTIARCH${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"

@@ -101,6 +101,24 @@ TEST(SineTest, EveryDoubleWhoseSineIsOneIsLeftToSin) {
     EXPECT_GT(unitSines, 1000) << "the scan must meet many sines of exactly +-1";
 }
 
+// Same frames on every platform: the sin each build links (glibc's; the
+// UCRT's in the Windows programs) gives +-1 exactly where a correctly
+// rounded sin does, every double around both edges of that band probed.
+// mingw-w64's own x87 sin, rounding twice, gives +-1 a little further out.
+TEST(SineTest, GivesPlusMinusOneExactlyWhereACorrectlyRoundedSineDoes) {
+    const long double edge = std::sqrt(0x1p-53L);  // cos(d) rounds to 1 exactly for |d| below it
+    for (long double k : {0.0L, 1.0L, 3.0L, 10.0L, 100.0L, 1000.0L})
+        for (long double sign : {1.0L, -1.0L})
+            for (long double side : {-1.0L, 1.0L}) {
+                const long double p = sign * peak(k);
+                double x = static_cast<double>(p + side * edge);
+                for (int i = 0; i < 2000; ++i) x = std::nextafter(x, -1e300);
+                for (int i = 0; i < 4000; ++i, x = std::nextafter(x, 1e300))
+                    ASSERT_EQ(std::fabs(std::sin(x)) == 1.0, std::fabs(x - p) < edge)
+                        << "k = " << k << ", x = " << x;
+            }
+}
+
 TEST(SineTest, ClearsWhatLiesBeyondTheWindowAndGivesUpWhereItCantTell) {
     for (long double k = 0; k < 1e6L; k = std::floor(k * 1.5L) + 1) {
         const long double p = peak(k);

@@ -173,6 +173,8 @@ inline std::unique_ptr<SurfaceHandle> handleFor(Layout layout, int width, int he
     return handleFor(std::move(s));
 }
 
+#ifndef _WIN32  // POSIX from here on; the Windows build's suite needs none of it
+
 // A fresh directory under the system's temporary folder, removed with
 // everything in it when the object goes.
 class TempDir {
@@ -240,5 +242,7 @@ private:
     std::string oldValue;
     bool hadValue = false;
 };
+
+#endif  // _WIN32
 
 }  // namespace testsupport

@@ -1,0 +1,50 @@
+# The Windows build (included from the top-level CMakeLists when cross-
+# building with cmake/mingw-w64.cmake): SDL 1.2 built for Windows by
+# scripts/windows.sh, a C library sin that rounds like glibc's, and Wine to
+# run what the build and the tests need to run.
+
+set(FRACTALS_SDL_PREFIX "" CACHE PATH "SDL 1.2 built for Windows: bin/SDL.dll, lib/, include/SDL")
+if(NOT EXISTS "${FRACTALS_SDL_PREFIX}/bin/SDL.dll")
+  message(FATAL_ERROR "FRACTALS_SDL_PREFIX must name SDL 1.2 built for Windows (scripts/windows.sh builds it)")
+endif()
+
+# sin. The picture changes wherever sin(x) is exactly +-1, and mingw-w64's
+# own sin, which both of its C libraries' import libraries leave in place
+# (they mark sin as data), computes in x87 extended precision and rounds
+# twice: it returns +-1 a little further from the peaks than glibc's. The
+# Universal C Runtime's sin rounds those arguments as glibc's does, so the
+# programs take sin, and only sin, from it; the rest stays on the toolchain's
+# C library, which libstdc++ and SDL.dll were built for. bench/sine_peaks
+# measures the difference.
+set(FRACTALS_UCRT_SIN "${CMAKE_BINARY_DIR}/libucrt-sin.a")
+execute_process(
+  COMMAND ${CMAKE_DLLTOOL} -d "${PROJECT_SOURCE_DIR}/cmake/ucrt-sin.def" -l "${FRACTALS_UCRT_SIN}"
+  RESULT_VARIABLE dlltool_result)
+if(NOT dlltool_result EQUAL 0)
+  message(FATAL_ERROR "could not make the import library of the UCRT's sin")
+endif()
+
+# Windows keeps the stack 16-byte aligned, and GCC does not realign it for
+# 32- and 64-byte vector spills: an aligned move to such a slot would fault.
+# Today's kernels spill none, but any change could, so the assembler writes
+# every vector move unaligned (as fast on aligned data with AVX).
+add_compile_options(-Wa,-muse-unaligned-vector-move)
+# Programs that need no DLL of the compiler's beside them.
+add_link_options(-static-libgcc -static-libstdc++)
+
+add_library(fractals_platform INTERFACE)
+target_include_directories(fractals_platform INTERFACE "${FRACTALS_SDL_PREFIX}/include/SDL")
+# SDL.h renames each program's main to SDL_main; SDLmain's WinMain calls it
+# and exits with its status. mingw32 first: in a console program its main
+# calls that WinMain.
+target_link_libraries(fractals_platform INTERFACE
+  "${FRACTALS_UCRT_SIN}" mingw32 "${FRACTALS_SDL_PREFIX}/lib/libSDLmain.a"
+  "${FRACTALS_SDL_PREFIX}/lib/libSDL.dll.a")
+
+# Programs the build runs (make_bitmaps) and the tests run go through Wine,
+# in prefixes of this build folder, finding SDL.dll where it was built: one
+# for programs without a window, one for the tests of windows.
+set(FRACTALS_WINEPREFIX "${CMAKE_BINARY_DIR}/wine")
+set(FRACTALS_WINEPREFIX_WINDOWS "${CMAKE_BINARY_DIR}/wine-windows")
+set(CMAKE_CROSSCOMPILING_EMULATOR
+    bash "${PROJECT_SOURCE_DIR}/scripts/wine.sh" "${FRACTALS_WINEPREFIX}" "${FRACTALS_SDL_PREFIX}/bin")

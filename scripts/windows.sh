@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The Windows programs: installs what is missing, builds SDL 1.2 for Windows
+# from Debian's own source package (fetch_sdl_source; built once, it stays
+# in the build folder),
+# cross-builds fractals.exe and fractals-render.exe from the project's
+# sources with mingw-w64, and packs build-windows/Fractals-windows.zip.
+# With FRACTALS_HOST_BUILD naming the Linux build, the tests that run the
+# programs under Wine are built as well (scripts/test.sh runs them).
+source "$(dirname "$0")/common.sh"
+
+# wine runs what the build draws with (make_bitmaps) and the tests;
+# googletest's sources build for Windows.
+PACKAGES+=(g++-mingw-w64-x86-64-win32 wine wine64 googletest zip)
+WINDOWS_DIR="${WINDOWS_DIR:-$ROOT/build-windows}"
+SDL_PREFIX="$WINDOWS_DIR/sdl"
+HOST=x86_64-w64-mingw32
+
+build_sdl() {
+    [ -e "$SDL_PREFIX/bin/SDL.dll" ] && return 0
+    local work="$WINDOWS_DIR/sdl-build"
+    echo "Building SDL 1.2 for Windows from Debian's source package in $work"
+    rm -rf "$work" "$SDL_PREFIX" && mkdir -p "$work"
+    fetch_sdl_source
+    # SDL builds in its own source folder: a copy, so the shared one stays clean.
+    cp -a "$SDL_SOURCE_DIR" "$work/src"
+    # The patches change configure.in; the configure they ship serves as it is.
+    touch "$work/src/configure"
+    (cd "$work/src" &&
+        ./configure --build=x86_64-pc-linux-gnu --host="$HOST" CC="$HOST-gcc-win32" \
+            --prefix="$SDL_PREFIX" --disable-static --disable-stdio-redirect >"$work/configure.log" &&
+        make -j "$(nproc)" >"$work/make.log" 2>&1 && make install >"$work/install.log" 2>&1) ||
+        { echo "SDL's build failed: see $work" >&2; return 1; }
+}
+
+pack() {
+    local stage="$WINDOWS_DIR/Fractals" cross="$WINDOWS_DIR/cross"
+    rm -rf "$stage" "$WINDOWS_DIR/Fractals-windows.zip" && mkdir -p "$stage"
+    cp "$cross/demo/fractals.exe" "$cross/fractals-render.exe" "$SDL_PREFIX/bin/SDL.dll" \
+        "$cross"/demo/{lsd,logo,lsd2,logo2}.bmp "$stage/"
+    "$HOST-strip" "$stage"/*.exe "$stage/SDL.dll"
+    sed 's/$/\r/' "$ROOT/docs/windows-readme.txt" >"$stage/README.txt"
+    (cd "$WINDOWS_DIR" && zip -q -r -X Fractals-windows.zip Fractals)
+    echo "Packed $WINDOWS_DIR/Fractals-windows.zip"
+}
+
+install_missing
+build_sdl
+testing=(-DBUILD_TESTING=OFF)
+[ -n "${FRACTALS_HOST_BUILD:-}" ] && testing=(-DBUILD_TESTING=ON -DFRACTALS_HOST_BUILD="$FRACTALS_HOST_BUILD")
+BUILD_DIR="$WINDOWS_DIR/cross" build -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
+    -DFRACTALS_SDL_PREFIX="$SDL_PREFIX" "${testing[@]}"
+pack
