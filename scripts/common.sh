@@ -13,9 +13,12 @@ BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 PACKAGES=(g++ cmake make pkg-config libsdl1.2-dev libgtest-dev xvfb xdotool x11-utils
     libx11-dev libsdl2-2.0-0 time)
 
-install_missing() {
+install_missing() { install_packages "${PACKAGES[@]}"; }
+
+# Installs those of the named Debian packages that are missing.
+install_packages() {
     local missing=()
-    for pkg in "${PACKAGES[@]}"; do
+    for pkg in "$@"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
             missing+=("$pkg")
     done
@@ -25,6 +28,52 @@ install_missing() {
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# SDL 1.2's source as Debian ships it, the version the desktop build links,
+# unpacked with Debian's patches into SDL_SOURCE_DIR once; the browser and
+# Windows builds compile it, each in a folder of its own, and leave it as it
+# is. A private apt folder lists the source packages of the archives the
+# system installs from (Debian's bookworm if it names none), so the system's
+# apt configuration stays as it is.
+SDL_SOURCE_DIR="${SDL_SOURCE_DIR:-$ROOT/build-deps/sdl-source}"
+fetch_sdl_source() {
+    [ -f "$SDL_SOURCE_DIR/src/video/SDL_bmp.c" ] && return 0
+    install_packages libsdl1.2-dev dpkg-dev xz-utils
+    local package version work file
+    package=$(dpkg-query -W -f='${source:Package}' libsdl1.2-dev)
+    version=$(dpkg-query -W -f='${source:Version}' libsdl1.2-dev)
+    work=$(mktemp -d)
+    mkdir -p "$work/lists/partial" "$work/parts" "$work/cache/archives/partial"
+    : >"$work/sources.list"
+    for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [ -f "$file" ] && sed -n 's/^deb \(.*\)/deb-src \1/p' "$file" >>"$work/sources.list"
+    done
+    for file in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$file" ] && sed 's/^Types:.*/Types: deb-src/' "$file" >"$work/parts/$(basename "$file")"
+    done
+    if [ ! -s "$work/sources.list" ] && [ -z "$(ls -A "$work/parts")" ]; then
+        printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm' \
+            'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' \
+            >"$work/parts/debian-src.sources"
+    fi
+    local apt=(apt-get -qq -o "Dir::Etc::SourceList=$work/sources.list"
+        -o "Dir::Etc::SourceParts=$work/parts" -o "Dir::State::Lists=$work/lists"
+        -o "Dir::Cache=$work/cache")
+    [ "$(id -u)" -eq 0 ] && apt+=(-o APT::Sandbox::User=root)
+    echo "Fetching the source of $package $version into $SDL_SOURCE_DIR"
+    # apt checks the files against the archive's signed index, dpkg-source
+    # the unpacked ones against the .dsc (its own signature check has no
+    # keyring here and only warns).
+    local status=0
+    "${apt[@]}" update &&
+        (cd "$work" && "${apt[@]}" source --download-only "$package=$version" &&
+            dpkg-source -x "${package}_${version#*:}.dsc" source >unpack.log 2>&1) &&
+        rm -rf "$SDL_SOURCE_DIR" && mkdir -p "$(dirname "$SDL_SOURCE_DIR")" &&
+        mv "$work/source" "$SDL_SOURCE_DIR" || status=$?
+    [ "$status" -eq 0 ] || tail -n3 "$work/unpack.log" >&2 2>/dev/null
+    rm -rf "$work"
+    return $status
 }
 
 build() {

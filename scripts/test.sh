@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the tests in four runs:
+# Installs what is missing, builds, and runs the tests in five runs:
 #   1. the normal build on the classic SDL 1.2 library;
 #   2. a second build under AddressSanitizer and UndefinedBehaviorSanitizer;
-#   3. the Windows programs, cross-built, under Wine (scripts/windows.sh);
-#   4. the normal build again on the SDL 1.2 compatibility layer over SDL2,
+#   3. the browser build: its suites under Node and the page in headless
+#      Chromium, compared with the desktop build (scripts/web.sh);
+#   4. the Windows programs, cross-built, under Wine (scripts/windows.sh);
+#   5. the normal build again on the SDL 1.2 compatibility layer over SDL2,
 #      unpacked into the build folder and put first on the library path
 #      (compiled against the classic headers: only the runtime changes).
 # Each run names the SDL library it used, and each tests every version of
@@ -11,7 +13,8 @@
 # literal reference, so each adds only its own fast frames, and the
 # sanitizer run is where a vector load past a buffer's end would show.
 source "$(dirname "$0")/common.sh"
-install_missing
+source "$(dirname "$0")/web-common.sh"
+install_packages "${PACKAGES[@]}" "${WEB_PACKAGES[@]}"
 build
 
 SANITIZE_DIR="${SANITIZE_DIR:-$BUILD_DIR-sanitize}"
@@ -52,6 +55,12 @@ BUILD_DIR="$SANITIZE_DIR" build -DFRACTALS_SANITIZE=ON
 # The renderer equivalence run is twenty times slower under the sanitizers.
 FRACTALS_EQUIV_FRAMES=200 run_tests "AddressSanitizer and UndefinedBehaviorSanitizer, classic SDL 1.2" \
     "$SANITIZE_DIR"
+
+install_page_test_modules
+build_web -DFRACTALS_DESKTOP_BUILD="$BUILD_DIR"
+echo "== Tests, browser build: SDL $(dpkg-query -W -f='${source:Version}' libsdl1.2-dev) from source," \
+    "Node $(node --version), $(/usr/bin/chromium --version)"
+ctest --test-dir "$WEB_BUILD_DIR" --output-on-failure -j "$(nproc)" --timeout 1200
 
 # The Windows programs, cross-built by scripts/windows.sh, under Wine; the
 # Linux build lends its X probe, bitmap forger and reference digests.

@@ -1,51 +1,28 @@
 #!/usr/bin/env bash
 # The Windows programs: installs what is missing, builds SDL 1.2 for Windows
-# from Debian's own source package (once; it stays in the build folder),
+# from Debian's own source package (fetch_sdl_source; built once, it stays
+# in the build folder),
 # cross-builds fractals.exe and fractals-render.exe from the project's
 # sources with mingw-w64, and packs build-windows/Fractals-windows.zip.
 # With FRACTALS_HOST_BUILD naming the Linux build, the tests that run the
 # programs under Wine are built as well (scripts/test.sh runs them).
 source "$(dirname "$0")/common.sh"
 
-# dpkg-dev and xz-utils unpack the source package; wine runs what the build
-# draws with (make_bitmaps) and the tests; googletest's sources build for Windows.
-PACKAGES+=(g++-mingw-w64-x86-64-win32 dpkg-dev xz-utils wine wine64 googletest zip)
+# wine runs what the build draws with (make_bitmaps) and the tests;
+# googletest's sources build for Windows.
+PACKAGES+=(g++-mingw-w64-x86-64-win32 wine wine64 googletest zip)
 WINDOWS_DIR="${WINDOWS_DIR:-$ROOT/build-windows}"
 SDL_PREFIX="$WINDOWS_DIR/sdl"
 HOST=x86_64-w64-mingw32
-
-# apt-get with a sources folder, lists and cache of its own: the system's
-# configuration stays untouched, and only the source package is fetched.
-sdl_source() {
-    local work=$1 apt=$1/apt
-    mkdir -p "$apt/sources" "$apt/lists/partial" "$apt/cache/archives/partial"
-    local system=/etc/apt/sources.list.d/debian.sources
-    if [ -r "$system" ] && grep -q '^Suites:.*bookworm' "$system"; then
-        # The system's own bookworm entry, for sources.
-        awk 'BEGIN { RS = ""; ORS = "\n\n" } /\nSuites:[^\n]*bookworm( |\n|$)/ { print; exit }' "$system" |
-            sed 's/^Types:.*/Types: deb-src/' >"$apt/sources/debian-src.sources"
-    else
-        printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm' \
-            'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' \
-            >"$apt/sources/debian-src.sources"
-    fi
-    local options=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt/sources"
-        -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache")
-    [ "$(id -u)" -eq 0 ] && options+=(-o APT::Sandbox::User=root)
-    apt-get "${options[@]}" -qq update
-    (cd "$work" && apt-get "${options[@]}" -qq source --download-only libsdl1.2)
-}
 
 build_sdl() {
     [ -e "$SDL_PREFIX/bin/SDL.dll" ] && return 0
     local work="$WINDOWS_DIR/sdl-build"
     echo "Building SDL 1.2 for Windows from Debian's source package in $work"
     rm -rf "$work" "$SDL_PREFIX" && mkdir -p "$work"
-    sdl_source "$work"
-    # Checks the files against the .dsc (which apt checked against Debian's
-    # signed index) and applies Debian's patches.
-    dpkg-source -x "$work"/libsdl1.2_*.dsc "$work/src" >"$work/unpack.log" 2>&1 ||
-        { echo "could not unpack SDL's source: $(tail -n3 "$work/unpack.log")" >&2; return 1; }
+    fetch_sdl_source
+    # SDL builds in its own source folder: a copy, so the shared one stays clean.
+    cp -a "$SDL_SOURCE_DIR" "$work/src"
     # The patches change configure.in; the configure they ship serves as it is.
     touch "$work/src/configure"
     (cd "$work/src" &&

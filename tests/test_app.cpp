@@ -167,6 +167,41 @@ TEST_F(FrameLoop, WindowDeletesItsSceneWhenDestroyed) {
     EXPECT_EQ(calls->back(), "~Scene");
 }
 
+// A host other than the window's: its events, not SDL's queue, reach the
+// scene, after the update and before the frame is presented.
+TEST_F(FrameLoop, APassTakesItsEventsFromItsHostAndPresentsThroughIt) {
+    class ScriptHost final : public FrameHost {
+    public:
+        explicit ScriptHost(std::shared_ptr<CallLog> log) : log(std::move(log)) {}
+        std::vector<SDL_Event> events;
+        bool nextEvent(SDL_Event& event) override {
+            if (events.empty()) return false;
+            event = events.front();
+            events.erase(events.begin());
+            return true;
+        }
+        void present(SDL_Surface* screen, int32_t width, int32_t height) override {
+            log->push_back("present(" + std::to_string(screen->w) + "," + std::to_string(width) +
+                           "," + std::to_string(height) + ")");
+        }
+
+    private:
+        std::shared_ptr<CallLog> log;
+    } host(calls);
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.sym = SDLK_DOWN;
+    host.events = {key, key};
+    pushKey(SDL_KEYDOWN, SDLK_UP);  // left in SDL's queue
+
+    window->begin();
+    window->pass(host);
+    window->pass(host);
+    EXPECT_EQ(*calls, (CallLog{"update", "onEvent(2)", "onKeyDown(274)", "onEvent(2)",
+                               "onKeyDown(274)", "present(32,32,24)", "update", "present(32,32,24)"}));
+    EXPECT_EQ(scene->ownerAtFirstUpdate, window.get());
+}
+
 TEST_F(FrameLoop, WindowOpensTheRequestedSizeAndCaption) {
     EXPECT_EQ(window->width, 32);
     EXPECT_EQ(window->height, 24);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../tools/RenderOptions.h"
+#include "../tools/ScriptedKeys.h"
 
 namespace {
 
@@ -67,6 +68,22 @@ TEST(RenderOptionsAccepted, KeysSortByFrameButKeepTheirOrderWithinOne) {
     EXPECT_EQ(o.keys[1].key, SDLK_UP);
     EXPECT_EQ(o.keys[2].key, SDLK_DOWN);
     EXPECT_EQ(o.keys[3].frame, 7);
+}
+
+// Each key comes out while its own frame takes events, as the key press SDL
+// would queue, and a frame without keys gets none.
+TEST(RenderOptionsAccepted, ScriptedKeysComeOutFrameByFrame) {
+    ScriptedKeys keys(parseRenderOptions({"--keys", "2:down,0:up,2:up"}).keys);
+    std::vector<std::string> seen;
+    for (int frame = 0; frame < 4; ++frame, keys.endFrame()) {
+        SDL_Event event;
+        while (keys.next(event)) {
+            EXPECT_EQ(event.type, SDL_KEYDOWN);
+            EXPECT_EQ(event.key.state, SDL_PRESSED);
+            seen.push_back(std::to_string(keys.frame()) + ":" + std::to_string(event.key.keysym.sym));
+        }
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"0:273", "2:274", "2:273"}));
 }
 
 TEST(RenderOptionsAccepted, RepeatedSavesAreWrittenOnce) {

@@ -13,6 +13,7 @@
 #include "app/ErrorMsg.h"
 #include "support/TestSurfaces.h"
 #include "surface/BmpHeader.h"
+#include "surface/CanvasFrame.h"
 #include "surface/FrameDigest.h"
 #include "surface/PixelAccess.h"
 #include "surface/SurfaceHandle.h"
@@ -604,4 +605,26 @@ TEST(FrameDigest, HashesPixelBytesInFrameOrderIgnoringRowPadding) {
     wide[20 * 2 + 14] ^= 1;  // the last byte of the last pixel
     EXPECT_NE(digestOf({padded.get()}), digestOf({widePitch.get()}));
     EXPECT_NE(digestOf({padded.get(), widePitch.get()}), digestOf({widePitch.get(), padded.get()}));
+}
+
+// ---- CanvasFrame ---------------------------------------------------------------
+
+// Every layout, the corner of a larger surface: each canvas pixel is SDL's
+// reading of the raw value as red, green, blue, then an opaque alpha.
+TEST(CanvasFrame, GivesEachPixelsColourAsSdlReadsItWithOpaqueAlpha) {
+    for (Layout layout : kAllLayouts) {
+        SCOPED_TRACE(layoutName(layout));
+        SurfacePtr s = makeSurface(layout, 7, 5);
+        fillPattern(s.get(), 4);
+        std::vector<uint8_t> rgba(6 * 4 * 4, 0xEE);
+        toCanvasRgba(s.get(), 6, 4, rgba.data());
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 6; ++x) {
+                Uint8 r, g, b;
+                SDL_GetRGB(rawValue(s.get(), x, y), s->format, &r, &g, &b);
+                const uint8_t* p = &rgba[(y * 6 + x) * 4];
+                EXPECT_EQ(std::vector<uint8_t>(p, p + 4), (std::vector<uint8_t>{r, g, b, 255}))
+                    << x << "," << y;
+            }
+    }
 }

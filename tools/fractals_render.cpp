@@ -12,6 +12,7 @@
 #include <string>
 
 #include "RenderOptions.h"
+#include "ScriptedKeys.h"
 #include "app/AppWindow.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
@@ -24,14 +25,35 @@ namespace {
 const char* const kNamesA[] = {"lsd.bmp", "logo.bmp"};
 const char* const kNamesB[] = {"lsd2.bmp", "logo2.bmp"};
 
-// A key press as SDL queues it, so onEvent sees the record the window would.
-SDL_Event keyDownEvent(SDLKey key) {
-    SDL_Event event{};
-    event.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = key;
-    return event;
-}
+// Offscreen: the frame's events are the scripted keys, and there is nothing
+// to present. Each key is reported once the scene has handled it, that is at
+// the next request for an event.
+class RenderHost final : public FrameHost {
+public:
+    RenderHost(const RenderOptions& options, const FractalScene& scene)
+        : keys(options.keys), scene(scene) {}
+
+    bool nextEvent(SDL_Event& event) override {
+        reportHandledKey();
+        if (!keys.next(event)) return false;
+        handled = event.key.keysym.sym;
+        return true;
+    }
+    void present(SDL_Surface*, int32_t, int32_t) override { keys.endFrame(); }
+
+private:
+    void reportHandledKey() {
+        if (handled == SDLK_UNKNOWN) return;
+        std::printf("frame %d: %s, bitmaps from frame %d on: %s and %s\n", keys.frame(),
+                    handled == SDLK_UP ? "Up" : "Down", keys.frame() + 1,
+                    kNamesA[scene.selectA], kNamesB[scene.selectB]);
+        handled = SDLK_UNKNOWN;
+    }
+
+    ScriptedKeys keys;
+    const FractalScene& scene;
+    SDLKey handled = SDLK_UNKNOWN;
+};
 
 std::string withoutTrailingNewlines(std::string text) {
     while (!text.empty() && text.back() == '\n') text.pop_back();
@@ -45,9 +67,9 @@ int render(const RenderOptions& options, InstructionSet kernelSet) {
 
     auto owned =
         std::make_unique<FractalScene>(makeRenderer(options.renderer, kernelSet), options.images);
-    FractalScene& scene = *owned;
+    RenderHost host(options, *owned);
     window.scene = std::move(owned);
-    scene.owner = &window;
+    window.begin();
 
     namespace fs = std::filesystem;
     if (!options.saveFrames.empty()) fs::create_directories(options.outDir);
@@ -62,22 +84,12 @@ int render(const RenderOptions& options, InstructionSet kernelSet) {
 
     using Clock = std::chrono::steady_clock;
     Clock::duration rendering{};
-    auto nextKey = options.keys.begin();
     auto nextSave = options.saveFrames.begin();
     FrameDigest digest;
 
     for (int frame = 0; frame < options.frames; ++frame) {
         const Clock::time_point start = Clock::now();
-        // The window's pass: clear, draw, then this frame's events.
-        SDL_FillRect(display.get(), nullptr, 0);
-        scene.update();
-        for (; nextKey != options.keys.end() && nextKey->frame == frame; ++nextKey) {
-            SDL_Event event = keyDownEvent(nextKey->key);
-            window.dispatch(event);
-            std::printf("frame %d: %s, bitmaps from frame %d on: %s and %s\n", frame,
-                        nextKey->key == SDLK_UP ? "Up" : "Down", frame + 1,
-                        kNamesA[scene.selectA], kNamesB[scene.selectB]);
-        }
+        window.pass(host);
         rendering += Clock::now() - start;
         if (options.digest) digest.add(display.get());
 

@@ -4,6 +4,19 @@
 
 #include "app/ErrorMsg.h"
 
+namespace {
+
+// The desktop: SDL's own event queue, and SDL_UpdateRect to show the frame.
+class WindowHost final : public FrameHost {
+public:
+    bool nextEvent(SDL_Event& event) override { return SDL_PollEvent(&event) != 0; }
+    void present(SDL_Surface* screen, int32_t width, int32_t height) override {
+        SDL_UpdateRect(screen, 0, 0, width, height);
+    }
+};
+
+}  // namespace
+
 AppWindow::AppWindow(const std::string& title, int32_t w, int32_t h, int32_t bitsPerPixel,
                      bool fullScreen) {
     init(title, w, h, bitsPerPixel, fullScreen);
@@ -34,27 +47,32 @@ void AppWindow::init(const std::string& title, int32_t w, int32_t h, int32_t bit
 }
 
 void AppWindow::run() {
+    WindowHost host;
+    begin();
+    while (running) pass(host);
+}
+
+void AppWindow::begin() {
     running = true;
     scene->owner = this;
+}
 
-    while (running) {
-        if (!clearRectSet) {
-            clearRect.x = 0;
-            clearRect.y = 0;
-            clearRect.w = static_cast<Uint16>(width);
-            clearRect.h = static_cast<Uint16>(height);
-            clearRectSet = true;
-        }
-
-        // Clear, let the scene draw, hand it every queued event, present.
-        SDL_FillRect(screen, &clearRect, 0);
-        scene->update();
-
-        SDL_Event event;
-        while (SDL_PollEvent(&event)) dispatch(event);
-
-        SDL_UpdateRect(screen, 0, 0, width, height);
+void AppWindow::pass(FrameHost& host) {
+    if (!clearRectSet) {
+        clearRect.x = 0;
+        clearRect.y = 0;
+        clearRect.w = static_cast<Uint16>(width);
+        clearRect.h = static_cast<Uint16>(height);
+        clearRectSet = true;
     }
+
+    SDL_FillRect(screen, &clearRect, 0);
+    scene->update();
+
+    SDL_Event event;
+    while (host.nextEvent(event)) dispatch(event);
+
+    host.present(screen, width, height);
 }
 
 void AppWindow::dispatch(SDL_Event& event) {

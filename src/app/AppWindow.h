@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/FrameHost.h"
 #include "app/Scene.h"
 #include "surface/PixelSample.h"
 
@@ -28,7 +29,7 @@ public:
               int32_t bitsPerPixel, bool fullScreen);
 
     // A window around a display surface the caller owns, with no SDL video:
-    // for offscreen rendering and tests. The frame loop is not run on it.
+    // for offscreen rendering and tests. Passes run on it; run() does not.
     explicit AppWindow(SDL_Surface* display);
 
     AppWindow(const AppWindow&) = delete;
@@ -37,6 +38,8 @@ public:
 
     virtual void init(const std::string& title, int32_t width, int32_t height,
                       int32_t bitsPerPixel, bool fullScreen);
+    // The desktop's blocking frame loop: begin, then passes on SDL's queue
+    // until SDL_QUIT.
     virtual void run();
     // Offered to scenes with the parameters of crossFade; does nothing.
     virtual void drawHook(const SurfaceHandle* slotA, const SurfaceHandle* slotB,
@@ -47,8 +50,14 @@ public:
     PixelSample getPixel(const SurfaceHandle* slot, int32_t x, int32_t y) const;
     void putPixel(int32_t x, int32_t y, uint32_t pixel);
 
-    // Hands one event to the scene exactly as the frame loop does; public so
-    // that offscreen tools feed their events through the same path.
+    // What run does before its first pass: the loop is running and the
+    // scene's owner is this window. Hosts that drive passes themselves call it.
+    void begin();
+    // One frame: clear the display, the scene's update, every event the host
+    // has for this frame, present.
+    void pass(FrameHost& host);
+
+    // Hands one event to the scene exactly as the frame loop does.
     void dispatch(SDL_Event& event);
 
 private:

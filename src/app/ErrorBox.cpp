@@ -11,6 +11,20 @@ void showError(const std::string& message) {
     MessageBoxA(GetForegroundWindow(), text.c_str(), "Unhandled Exception", MB_ICONERROR);
 }
 
+#elif defined(__EMSCRIPTEN__)
+#include <emscripten.h>
+
+// In a web page: the page's own box (web/page.js), and the browser's console.
+EM_JS(void, showErrorOnPage, (const char* text), {
+    const message = UTF8ToString(text);
+    console.error(message);
+    if (Module["showFailure"]) Module["showFailure"]("Unhandled Exception", message);
+});
+
+void showError(const std::string& message) {
+    showErrorOnPage(("Unhandled Exception: " + message + "\n").c_str());
+}
+
 #else
 #include <fcntl.h>
 #include <spawn.h>

@@ -2,9 +2,10 @@
 // width of the instruction set this file is compiled for, and the few
 // operations GCC's generic vectors lower badly (in halves, lane by lane, or
 // as a blend where one instruction does): for those each set names its own
-// instructions. Plain lanes serve other architectures. Only FastKernels.cpp
-// includes this; everything here is internal and always inlined, so each
-// instruction set's copy of the kernels gets its own.
+// instructions, WebAssembly's SIMD128 included. Plain lanes serve other
+// architectures. Only FastKernels.cpp includes this; everything here is
+// internal and always inlined, so each instruction set's copy of the kernels
+// gets its own.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,8 @@
 
 #if defined(__SSE2__)
 #include <immintrin.h>
+#elif defined(__wasm_simd128__)
+#include <wasm_simd128.h>
 #endif
 
 #include "fractal/ExactShortcuts.h"
@@ -27,7 +30,7 @@ constexpr int kLanes = 8;
 #elif defined(__AVX2__)
 constexpr int kLanes = 4;
 #else
-constexpr int kLanes = 2;  // SSE2, and the plain lanes
+constexpr int kLanes = 2;  // SSE2, WebAssembly's SIMD128, and the plain lanes
 #endif
 
 typedef double Doubles __attribute__((vector_size(kLanes * sizeof(double))));
@@ -175,6 +178,43 @@ LANES_INLINE Floats narrow(const Doubles& low, const Doubles& high) {
 }
 LANES_INLINE Ints channelBytes(const Floats& v) {
     return as<Ints>(_mm_cvttps_epi32(as<__m128>(v))) & 255;
+}
+
+#elif defined(__wasm_simd128__)
+
+// Without these the compiler builds vectors lane by lane through memory.
+LANES_INLINE bool anyLane(const Masks& m) { return wasm_v128_any_true(as<v128_t>(m)); }
+LANES_INLINE Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
+    return as<Doubles>(wasm_v128_bitselect(as<v128_t>(a), as<v128_t>(b), as<v128_t>(m)));
+}
+// pmin(b, a) is a < b ? a : b, NaN included.
+LANES_INLINE Doubles lesser(const Doubles& a, const Doubles& b) {
+    return as<Doubles>(wasm_f64x2_pmin(as<v128_t>(b), as<v128_t>(a)));
+}
+// Used only for the ceiling, whose a is never NaN. The compiler builds the
+// plain "v > 255 ? 255 : v" as min, whose NaN's bits the engine chooses;
+// this min gives the same bits.
+LANES_INLINE Floats lesser(const Floats& a, const Floats& b) {
+    return as<Floats>(wasm_f32x4_min(as<v128_t>(a), as<v128_t>(b)));
+}
+LANES_INLINE DoublePair widenBytes(const uint8_t* p) {
+    const v128_t ints = wasm_u32x4_extend_low_u16x8(wasm_u16x8_extend_low_u8x16(wasm_v128_load32_zero(p)));
+    return {as<Doubles>(wasm_f64x2_convert_low_i32x4(ints)),
+            as<Doubles>(wasm_f64x2_convert_low_i32x4(wasm_i32x4_shuffle(ints, ints, 2, 3, 2, 3)))};
+}
+LANES_INLINE Doubles widenFloats(const float* p) {
+    return as<Doubles>(wasm_f64x2_promote_low_f32x4(wasm_v128_load64_zero(p)));
+}
+LANES_INLINE Floats narrow(const Doubles& low, const Doubles& high) {
+    const v128_t l = wasm_f32x4_demote_f64x2_zero(as<v128_t>(low));
+    const v128_t h = wasm_f32x4_demote_f64x2_zero(as<v128_t>(high));
+    return as<Floats>(wasm_i32x4_shuffle(l, h, 0, 1, 4, 5));
+}
+// The conversion saturates (2^31 gives 0x7FFFFFFF): lanes of magnitude
+// 2^31 or more are cleared to the 0 channelByte gives; NaN converts to 0.
+LANES_INLINE Ints channelBytes(const Floats& v) {
+    const v128_t inRange = wasm_f32x4_lt(wasm_f32x4_abs(as<v128_t>(v)), wasm_f32x4_splat(0x1p31f));
+    return as<Ints>(wasm_v128_and(wasm_i32x4_trunc_sat_f32x4(as<v128_t>(v)), inRange)) & 255;
 }
 
 #else

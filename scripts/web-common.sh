@@ -1,0 +1,33 @@
+# Shared by the web and test scripts (sourced after common.sh): the browser
+# build's tools, the build itself, and the npm packages the page tests drive
+# Chromium with. WEB_BUILD_DIR may be set by the caller.
+
+WEB_BUILD_DIR="${WEB_BUILD_DIR:-$ROOT/build-web}"
+# libsdl1.2-dev: the desktop's SDL, whose version the browser build's SDL
+# source matches.
+WEB_PACKAGES=(emscripten chromium cmake make libsdl1.2-dev)
+
+# emcc runs Node scripts that need Debian's Node modules, which a Node.js
+# from elsewhere doesn't look for.
+emscripten_env() { NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}" "$@"; }
+
+# puppeteer-core and what it needs, at the versions the lockfile gives, in
+# the build folder (the page tests drive Debian's Chromium with it).
+install_page_test_modules() {
+    local modules="$WEB_BUILD_DIR/page-tests"
+    cmp -s "$ROOT/tests/web/package-lock.json" "$modules/package-lock.json" &&
+        [ -d "$modules/node_modules" ] && return 0
+    mkdir -p "$modules"
+    cp "$ROOT/tests/web/package.json" "$ROOT/tests/web/package-lock.json" "$modules/"
+    (cd "$modules" && npm ci --no-audit --no-fund --loglevel=error)
+}
+
+build_web() {  # build_web [CMAKE_ARGS...]
+    fetch_sdl_source
+    # Node runs the build's own programs (the default bitmaps are drawn at
+    # build time); emcmake's default adds a flag today's Node refuses.
+    emscripten_env emcmake cmake -S "$ROOT" -B "$WEB_BUILD_DIR" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" \
+        -DFRACTALS_SDL_SOURCE="$SDL_SOURCE_DIR" "$@" >/dev/null
+    emscripten_env cmake --build "$WEB_BUILD_DIR" -j "$(nproc)"
+}
