@@ -4,11 +4,16 @@
 
 ScriptedKeys::ScriptedKeys(std::vector<FrameKey> frameKeys) : keys(std::move(frameKeys)) {}
 
+SDL_Event keyRecord(Uint8 type, SDLKey key) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = key;
+    return event;
+}
+
 bool ScriptedKeys::next(SDL_Event& event) {
     if (nextKey == keys.size() || keys[nextKey].frame != current) return false;
-    event = SDL_Event{};
-    event.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = keys[nextKey++].key;
+    event = keyRecord(SDL_KEYDOWN, keys[nextKey++].key);
     return true;
 }

@@ -11,6 +11,10 @@
 
 #include "RenderOptions.h"
 
+// A key's press or release as SDL queues it, so the scene sees the record a
+// keyboard would give.
+SDL_Event keyRecord(Uint8 type, SDLKey key);
+
 class ScriptedKeys {
 public:
     ScriptedKeys() = default;

@@ -78,10 +78,7 @@ public:
 
     void keyEvent(Uint8 type, SDLKey key) {
         if (!looping || host.scripted()) return;
-        SDL_Event event{};
-        event.type = type;
-        event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-        event.key.keysym.sym = key;
+        SDL_Event event = keyRecord(type, key);
         SDL_PushEvent(&event);
     }
 
