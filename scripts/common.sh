@@ -76,6 +76,34 @@ fetch_sdl_source() {
     return $status
 }
 
+# SDL 1.2 built with its own configure from a copy of SDL_SOURCE_DIR, once:
+# build_sdl WORK PREFIX HOST [CONFIGURE_ARGS... VAR=VALUE...]
+# HOST is the GNU triplet it runs on; CC and flags go in as VAR=VALUE. The
+# source's 2009 config.sub and config.guess know neither arm64 nor riscv64,
+# so Debian's current ones (autotools-dev) replace them where installed.
+build_sdl() {
+    local work="$1" prefix="$2" host="$3"
+    shift 3
+    [ -e "$prefix/.built" ] && return 0
+    echo "Building SDL 1.2 for $host from Debian's source package in $work"
+    rm -rf "$work" "$prefix" && mkdir -p "$work"
+    fetch_sdl_source
+    # SDL builds in its own source folder: a copy, so the shared one stays clean.
+    cp -a "$SDL_SOURCE_DIR" "$work/src"
+    local file
+    for file in config.sub config.guess; do
+        [ -f "/usr/share/misc/$file" ] && cp "/usr/share/misc/$file" "$work/src/build-scripts/$file"
+    done
+    # The patches change configure.in; the configure they ship serves as it is.
+    touch "$work/src/configure"
+    (cd "$work/src" &&
+        ./configure --build="$(gcc -dumpmachine)" --host="$host" --prefix="$prefix" "$@" \
+            >"$work/configure.log" &&
+        make -j "$(nproc)" >"$work/make.log" 2>&1 && make install >"$work/install.log" 2>&1) ||
+        { echo "SDL's build failed: see $work" >&2; return 1; }
+    touch "$prefix/.built"
+}
+
 build() {
     cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release "$@"
     cmake --build "$BUILD_DIR" -j "$(nproc)"

@@ -15,23 +15,6 @@ WINDOWS_DIR="${WINDOWS_DIR:-$ROOT/build-windows}"
 SDL_PREFIX="$WINDOWS_DIR/sdl"
 HOST=x86_64-w64-mingw32
 
-build_sdl() {
-    [ -e "$SDL_PREFIX/bin/SDL.dll" ] && return 0
-    local work="$WINDOWS_DIR/sdl-build"
-    echo "Building SDL 1.2 for Windows from Debian's source package in $work"
-    rm -rf "$work" "$SDL_PREFIX" && mkdir -p "$work"
-    fetch_sdl_source
-    # SDL builds in its own source folder: a copy, so the shared one stays clean.
-    cp -a "$SDL_SOURCE_DIR" "$work/src"
-    # The patches change configure.in; the configure they ship serves as it is.
-    touch "$work/src/configure"
-    (cd "$work/src" &&
-        ./configure --build=x86_64-pc-linux-gnu --host="$HOST" CC="$HOST-gcc-win32" \
-            --prefix="$SDL_PREFIX" --disable-static --disable-stdio-redirect >"$work/configure.log" &&
-        make -j "$(nproc)" >"$work/make.log" 2>&1 && make install >"$work/install.log" 2>&1) ||
-        { echo "SDL's build failed: see $work" >&2; return 1; }
-}
-
 pack() {
     local stage="$WINDOWS_DIR/Fractals" cross="$WINDOWS_DIR/cross"
     rm -rf "$stage" "$WINDOWS_DIR/Fractals-windows.zip" && mkdir -p "$stage"
@@ -44,7 +27,8 @@ pack() {
 }
 
 install_missing
-build_sdl
+build_sdl "$WINDOWS_DIR/sdl-build" "$SDL_PREFIX" "$HOST" CC="$HOST-gcc-win32" \
+    --disable-static --disable-stdio-redirect
 testing=(-DBUILD_TESTING=OFF)
 [ -n "${FRACTALS_HOST_BUILD:-}" ] && testing=(-DBUILD_TESTING=ON -DFRACTALS_HOST_BUILD="$FRACTALS_HOST_BUILD")
 BUILD_DIR="$WINDOWS_DIR/cross" build -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
