@@ -14,8 +14,8 @@
 # sanitizer run is where a vector load past a buffer's end would show.
 source "$(dirname "$0")/common.sh"
 source "$(dirname "$0")/web-common.sh"
-install_packages "${PACKAGES[@]}" "${WEB_PACKAGES[@]}"
-build
+install_packages "${PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WEB_PACKAGES[@]}"
+build -DBUILD_TESTING=ON
 
 SANITIZE_DIR="${SANITIZE_DIR:-$BUILD_DIR-sanitize}"
 COMPAT_DIR="$BUILD_DIR/sdl-compat"
@@ -51,7 +51,7 @@ unpack_compat_sdl() {
 
 run_tests "classic SDL 1.2" "$BUILD_DIR"
 
-BUILD_DIR="$SANITIZE_DIR" build -DFRACTALS_SANITIZE=ON
+BUILD_DIR="$SANITIZE_DIR" build -DBUILD_TESTING=ON -DFRACTALS_SANITIZE=ON
 # The renderer equivalence run is twenty times slower under the sanitizers.
 FRACTALS_EQUIV_FRAMES=200 run_tests "AddressSanitizer and UndefinedBehaviorSanitizer, classic SDL 1.2" \
     "$SANITIZE_DIR"
