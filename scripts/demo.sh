@@ -33,7 +33,9 @@ To see the demo instead:
   - run this command in a desktop session;
   - or run "bash scripts/web.sh" and open the address it prints in a web browser;
   - or, for a text rendering in this terminal, choose SDL's text driver yourself:
-        SDL_VIDEODRIVER=caca bash scripts/demo.sh    (Esc or Ctrl+C ends it)
+        SDL_VIDEODRIVER=caca bash scripts/demo.sh
+    It takes the terminal's keyboard (Ctrl+C included) for the arrows only: close the
+    terminal, or end the process from another one, to stop it.
 EOF
     exit 1
 }
