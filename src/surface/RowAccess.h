@@ -109,7 +109,8 @@ template <int K>
 // last in memory and blue first, as a 24-bit BMP loads on either kind of
 // machine: red's shift 16, or 0 on a big-endian one) gets its own copy the
 // compiler can specialise.
-constexpr uint8_t kUsualRedShift = 8 * valueByteOffset(3, 2);  // the value's byte kept last
+// The value byte kept in the pixel's last byte (the offsets are their own inverse).
+constexpr uint8_t kUsualRedShift = 8 * valueByteOffset(3, 2);
 [[gnu::always_inline]] inline void splitTriples(const SDL_PixelFormat* f, const uint8_t* row,
                                                 int32_t count, ChannelRow out) {
     if (f->Rshift == kUsualRedShift && f->Gshift == 8 && f->Bshift == 16 - kUsualRedShift) {
