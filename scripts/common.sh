@@ -109,6 +109,33 @@ build_sdl() {
     touch "$prefix/.built"
 }
 
+# The other Debian architectures scripts/cross.sh builds for: sets
+# CROSS_TRIPLET (the GNU triplet, whose g++-TRIPLET is Debian's cross
+# compiler) and CROSS_QEMU (qemu-user's program for it).
+cross_target() {
+    case "$1" in
+    arm64) CROSS_TRIPLET=aarch64-linux-gnu CROSS_QEMU=qemu-aarch64 ;;
+    armhf) CROSS_TRIPLET=arm-linux-gnueabihf CROSS_QEMU=qemu-arm ;;
+    i386) CROSS_TRIPLET=i686-linux-gnu CROSS_QEMU=qemu-i386 ;;
+    ppc64el) CROSS_TRIPLET=powerpc64le-linux-gnu CROSS_QEMU=qemu-ppc64le ;;
+    riscv64) CROSS_TRIPLET=riscv64-linux-gnu CROSS_QEMU=qemu-riscv64 ;;
+    s390x) CROSS_TRIPLET=s390x-linux-gnu CROSS_QEMU=qemu-s390x ;;
+    *) return 1 ;;
+    esac
+}
+CROSS_ARCHITECTURES="arm64 armhf i386 ppc64el riscv64 s390x"
+
+# What cross-building for the named architectures needs besides PACKAGES:
+# their compilers, qemu-user, Debian's current config.sub and config.guess
+# for SDL's configure, and googletest's sources for the tests.
+cross_packages() {
+    local arch
+    echo qemu-user autotools-dev googletest
+    for arch in "$@"; do
+        cross_target "$arch" && echo "g++-$CROSS_TRIPLET"
+    done
+}
+
 # build [CMAKE_ARGS...]: configures and builds BUILD_DIR; BUILD_TARGETS, if
 # set, names the only targets built.
 build() {

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the tests in five runs:
+# Installs what is missing, builds, and runs the tests in six runs:
 #   1. the normal build on the classic SDL 1.2 library, its Debian package
 #      included;
 #   2. a second build under AddressSanitizer and UndefinedBehaviorSanitizer;
 #   3. the browser build: its suites under Node and the page in headless
 #      Chromium, compared with the desktop build (scripts/web.sh);
 #   4. the Windows programs, cross-built, under Wine (scripts/windows.sh);
-#   5. the normal build again on the SDL 1.2 compatibility layer over SDL2,
+#   5. the programs of other Debian architectures (arm64, and s390x with
+#      the other byte order), cross-built, under qemu-user (scripts/cross.sh);
+#   6. the normal build again on the SDL 1.2 compatibility layer over SDL2,
 #      unpacked into the build folder and put first on the library path
 #      (compiled against the classic headers: only the runtime changes).
 # Each run names the SDL library it used, and each tests every version of
@@ -68,6 +70,27 @@ ctest --test-dir "$WEB_BUILD_DIR" --output-on-failure -j "$(nproc)" --timeout 12
 FRACTALS_HOST_BUILD="$BUILD_DIR" bash "$ROOT/scripts/windows.sh"
 echo "== Tests, Windows programs under $(wine --version): SDL.dll built from Debian's libsdl1.2 source"
 ctest --test-dir "$ROOT/build-windows/cross" --output-on-failure -j "$(nproc)" --timeout 1200
+
+# Both architectures' builds at once (SDL's configure keeps only one core
+# busy), from the one copy of SDL's source; their tests compare with the
+# native build's digests.
+CROSS_TESTED=(arm64 s390x)
+install_packages $(cross_packages "${CROSS_TESTED[@]}")
+fetch_sdl_source
+cross_jobs=()
+for arch in "${CROSS_TESTED[@]}"; do
+    mkdir -p "$ROOT/build-$arch"
+    FRACTALS_HOST_BUILD="$BUILD_DIR" bash "$ROOT/scripts/cross.sh" "$arch" >"$ROOT/build-$arch/cross.log" 2>&1 &
+    cross_jobs+=($!)
+done
+for i in "${!CROSS_TESTED[@]}"; do
+    wait "${cross_jobs[$i]}" || { tail -n 40 "$ROOT/build-${CROSS_TESTED[$i]}/cross.log"; exit 1; }
+done
+for arch in "${CROSS_TESTED[@]}"; do
+    cross_target "$arch"
+    echo "== Tests, $arch under $("$CROSS_QEMU" --version | head -n1): SDL built from Debian's libsdl1.2 source"
+    ctest --test-dir "$ROOT/build-$arch" --output-on-failure -j "$(nproc)" --timeout 1200
+done
 
 unpack_compat_sdl
 export LD_LIBRARY_PATH="$COMPAT_DIR/usr/lib/$MULTIARCH/sdl12-compat:$COMPAT_DIR/usr/lib/$MULTIARCH${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"

@@ -1,13 +1,22 @@
 #!/usr/bin/env bash
 # The kernels' object files, one per instruction set, as compiled: no fused
 # multiply-add anywhere (the picture needs every product rounded before it is
-# added, and AVX-512's flags make FMA available), and no code with external
-# linkage outside the set's own namespace (an inline function compiled with a
-# wider set's flags could otherwise be linked in for baseline callers).
-# Usage: kernel_objects.sh NM OBJDUMP SET=OBJECT...
+# added, and AVX-512's flags make FMA available, as ARM's vector unit always
+# does), and no code with external linkage outside the set's own namespace
+# (an inline function compiled with a wider set's flags could otherwise be
+# linked in for baseline callers). With --vectors, each object must also hold
+# instructions matching the pattern: the kernels really are in vector registers.
+# Usage: kernel_objects.sh NM OBJDUMP [--vectors PATTERN] SET=OBJECT...
 set -u
 nm=$1 objdump=$2
 shift 2
+vectors=""
+if [ "${1:-}" = --vectors ]; then
+    vectors=$2
+    shift 2
+fi
+# x86's vfmadd... and vfnmsub..., ARM's fmadd, fnmsub..., fmla and fmls.
+fused_pattern='\sv?fn?m(add|sub)|\sfml[as]'
 failures=0
 for pair in "$@"; do
     before=$failures
@@ -17,10 +26,19 @@ for pair in "$@"; do
         failures=$((failures + 1))
         continue
     fi
-    fused=$("$objdump" -d --no-show-raw-insn "$object" | grep -cE '\svfn?m(add|sub)')
+    code=$("$objdump" -d --no-show-raw-insn "$object")
+    fused=$(grep -cE "$fused_pattern" <<<"$code")
     if [ "$fused" -ne 0 ]; then
         echo "FAILED: $set_name: $fused fused multiply-add instructions"
         failures=$((failures + 1))
+    fi
+    if [ -n "$vectors" ]; then
+        count=$(grep -cE "$vectors" <<<"$code")
+        echo "$set_name: $count instructions matching $vectors, $fused fused multiply-add"
+        if [ "$count" -eq 0 ]; then
+            echo "FAILED: $set_name: no vector instructions"
+            failures=$((failures + 1))
+        fi
     fi
     # Code: T global, W weak (nm shows weak data as V).
     stray=$("$nm" -C --defined-only "$object" | awk '$2 == "T" || $2 == "W" { $1 = ""; $2 = ""; print }' |

@@ -377,7 +377,7 @@ struct SceneDriver {
 
 SceneDriver programLikeScene(float startWeight) {
     SceneDriver scene;
-    scene.imagesA[0] = variedBitmap(Layout::rgb888, 1);  // how a 24-bit BMP loads
+    scene.imagesA[0] = variedBitmap(Layout::rgb888, 1);  // a 24-bit bitmap
     scene.imagesA[1] = variedBitmap(Layout::index8, 2);
     scene.imagesB[0] = variedBitmap(Layout::xrgb8888, 3);
     scene.imagesB[1] = variedBitmap(Layout::rgb565, 4);

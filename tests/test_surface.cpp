@@ -68,15 +68,13 @@ TEST_P(GetPixelEachLayout, ReadsEveryPixelByItsByteRule) {
         for (int x = 0; x < raw->w; ++x) {
             SCOPED_TRACE(testing::Message() << "x=" << x << " y=" << y);
             const PixelSample p = display.window.getPixel(handle.get(), x, y);
-            const std::vector<uint8_t> bytes = rawBytes(raw, x, y);
+            const uint32_t value = rawValue(raw, x, y);
             if (bytesPerPixel(layout) == 3) {
-                const bool redLast = layout == Layout::rgb888;
-                EXPECT_EQ(p.r, bytes[redLast ? 2 : 0]);
-                EXPECT_EQ(p.g, bytes[1]);
-                EXPECT_EQ(p.b, bytes[redLast ? 0 : 2]);
+                EXPECT_EQ(p.r, (value >> raw->format->Rshift) & 0xFF);
+                EXPECT_EQ(p.g, (value >> raw->format->Gshift) & 0xFF);
+                EXPECT_EQ(p.b, (value >> raw->format->Bshift) & 0xFF);
                 EXPECT_EQ(p.pixel, SDL_MapRGB(raw->format, p.r, p.g, p.b));
             } else {
-                const uint32_t value = rawValue(raw, x, y);
                 EXPECT_EQ(p.pixel, value);
                 EXPECT_EQ(p.r, value & 0xFF);
                 EXPECT_EQ(p.g, (value >> 8) & 0xFF);
@@ -103,27 +101,21 @@ TEST_P(GetPixelEachLayout, OutsideTheBitmapIsBlack) {
 INSTANTIATE_TEST_SUITE_P(Layouts, GetPixelEachLayout, testing::ValuesIn(kAllLayouts),
                          LayoutName());
 
+// A colour SDL itself stores (its fill puts a 3-byte pixel's bytes where its
+// own reading expects them, on either kind of machine) reads back by the shifts.
 TEST(GetPixel, ThreeBytePixelFindsItsBytesByTheShifts) {
     Display display(Layout::xrgb8888);
     for (Layout layout : {Layout::rgb888, Layout::bgr888}) {
         SurfacePtr s = makeSurface(layout, 2, 1);
-        uint8_t* p = pixelAddress(s.get(), 1, 0);
-        p[0] = 0x11;
-        p[1] = 0x22;
-        p[2] = 0x33;
+        const uint32_t colour = SDL_MapRGB(s->format, 0x33, 0x22, 0x11);
+        SDL_Rect at{1, 0, 1, 1};
+        ASSERT_EQ(SDL_FillRect(s.get(), &at, colour), 0);
         auto handle = handleFor(std::move(s));
         const PixelSample got = display.window.getPixel(handle.get(), 1, 0);
-        if (layout == Layout::rgb888) {  // red byte last in memory
-            EXPECT_EQ(got.r, 0x33);
-            EXPECT_EQ(got.g, 0x22);
-            EXPECT_EQ(got.b, 0x11);
-            EXPECT_EQ(got.pixel, 0x332211u);
-        } else {
-            EXPECT_EQ(got.r, 0x11);
-            EXPECT_EQ(got.g, 0x22);
-            EXPECT_EQ(got.b, 0x33);
-            EXPECT_EQ(got.pixel, 0x332211u);  // blue in the top byte of this format's value
-        }
+        EXPECT_EQ(got.r, 0x33) << layoutName(layout);
+        EXPECT_EQ(got.g, 0x22);
+        EXPECT_EQ(got.b, 0x11);
+        EXPECT_EQ(got.pixel, colour);
     }
 }
 
@@ -172,22 +164,20 @@ TEST(GetPixel, EmptyOrMissingHandleReadsBlack) {
 
 class PutPixelEachLayout : public testing::TestWithParam<Layout> {};
 
-TEST_P(PutPixelEachLayout, StoresTheLowBytesOfTheValueAndNothingElse) {
-    Display display(GetParam());
-    SDL_Surface* s = display.surface.get();
-    std::vector<uint8_t> expected = allBytes(s);
+// SDL's own fill of one pixel, on a twin of the display, stores the value's
+// low bytes in SDL's byte order for that surface on this machine.
+TEST_P(PutPixelEachLayout, StoresWhatSdlFillsAPixelWithAndNothingElse) {
+    Display display(GetParam()), twin(GetParam());
     const struct { int x, y; uint32_t value; } writes[] = {
         {0, 0, 0xABCDEF01u}, {6, 0, 0x12345678u}, {3, 2, 0xFFFFFFFFu}, {0, 4, 0x00000000u},
         {6, 4, 0x89ABCDEFu}};
     for (const auto& w : writes) {
         display.window.putPixel(w.x, w.y, w.value);
-        const size_t at = static_cast<size_t>(w.y) * s->pitch +
-                          static_cast<size_t>(w.x) * s->format->BytesPerPixel;
-        for (int i = 0; i < s->format->BytesPerPixel; ++i)
-            expected[at + i] = static_cast<uint8_t>(w.value >> (8 * i));  // little-endian host
+        SDL_Rect at{static_cast<Sint16>(w.x), static_cast<Sint16>(w.y), 1, 1};
+        ASSERT_EQ(SDL_FillRect(twin.surface.get(), &at, w.value), 0);
     }
-    EXPECT_EQ(allBytes(s), expected);
-    EXPECT_EQ(s->locked, 0);
+    EXPECT_EQ(allBytes(display.surface.get()), allBytes(twin.surface.get()));
+    EXPECT_EQ(display.surface->locked, 0);
 }
 
 TEST_P(PutPixelEachLayout, OutsideTheDisplayWritesNothing) {
@@ -202,12 +192,14 @@ TEST_P(PutPixelEachLayout, OutsideTheDisplayWritesNothing) {
 INSTANTIATE_TEST_SUITE_P(Layouts, PutPixelEachLayout, testing::ValuesIn(kAllLayouts),
                          LayoutName());
 
-TEST(PutPixel, ThreeByteDisplayStoresLowestByteFirst) {
+TEST(PutPixel, ThreeByteDisplayStoresLowestByteFirstOnlyOnALittleEndianMachine) {
+    const std::vector<uint8_t> expected = SDL_BYTEORDER == SDL_LIL_ENDIAN
+                                              ? std::vector<uint8_t>{0xEF, 0xCD, 0xAB}
+                                              : std::vector<uint8_t>{0xAB, 0xCD, 0xEF};
     for (Layout layout : {Layout::rgb888, Layout::bgr888}) {
         Display display(layout);
         display.window.putPixel(2, 1, 0x00ABCDEFu);
-        EXPECT_EQ(rawBytes(display.surface.get(), 2, 1), (std::vector<uint8_t>{0xEF, 0xCD, 0xAB}))
-            << layoutName(layout);
+        EXPECT_EQ(rawBytes(display.surface.get(), 2, 1), expected) << layoutName(layout);
     }
 }
 
@@ -413,18 +405,21 @@ TEST(SurfaceHandle, Loads24BitBmpInItsOwnFormat) {
     EXPECT_EQ(loaded->w, 5);
     EXPECT_EQ(loaded->h, 3);
     EXPECT_EQ(loaded->format->BytesPerPixel, 3);
-    EXPECT_EQ(loaded->format->Rshift, 16);  // red byte last, as BMP stores it
+    // The red byte last in memory, as BMP stores it: bits 16-23 of the value
+    // on a little-endian machine, bits 0-7 on a big-endian one.
+    EXPECT_EQ(loaded->format->Rshift, SDL_BYTEORDER == SDL_LIL_ENDIAN ? 16 : 0);
 
+    // Each pixel's colour as SDL reads the surface that was saved.
     Display display(Layout::xrgb8888);
-    auto reference = handleFor(std::move(original));
     for (int y = 0; y < 3; ++y) {
         for (int x = 0; x < 5; ++x) {
+            Uint8 r, g, b;
+            SDL_GetRGB(rawValue(original.get(), x, y), original->format, &r, &g, &b);
             const PixelSample got = display.window.getPixel(&handle, x, y);
-            const PixelSample want = display.window.getPixel(reference.get(), x, y);
-            EXPECT_EQ(got.r, want.r);
-            EXPECT_EQ(got.g, want.g);
-            EXPECT_EQ(got.b, want.b);
-            EXPECT_EQ(got.pixel, want.pixel);
+            EXPECT_EQ(got.r, r);
+            EXPECT_EQ(got.g, g);
+            EXPECT_EQ(got.b, b);
+            EXPECT_EQ(got.pixel, SDL_MapRGB(loaded->format, r, g, b));
         }
     }
 }
@@ -605,6 +600,16 @@ TEST(FrameDigest, HashesPixelBytesInFrameOrderIgnoringRowPadding) {
     wide[20 * 2 + 14] ^= 1;  // the last byte of the last pixel
     EXPECT_NE(digestOf({padded.get()}), digestOf({widePitch.get()}));
     EXPECT_NE(digestOf({padded.get(), widePitch.get()}), digestOf({widePitch.get(), padded.get()}));
+
+    // Each pixel's value, lowest byte first, whatever the machine's byte
+    // order: a value's bytes hash as that many 1-byte pixels do.
+    for (Layout layout : {Layout::rgb565, Layout::rgb888, Layout::xrgb8888}) {
+        SurfacePtr pixel = makeSurface(layout, 1, 1);
+        setRawValue(pixel.get(), 0, 0, 0x64636261u);  // "abcd"
+        SurfacePtr bytes = makeSurface(Layout::index8, bytesPerPixel(layout), 1);
+        std::memcpy(bytes->pixels, "abcd", bytesPerPixel(layout));
+        EXPECT_EQ(digestOf({pixel.get()}), digestOf({bytes.get()})) << layoutName(layout);
+    }
 }
 
 // ---- CanvasFrame ---------------------------------------------------------------

@@ -10,7 +10,7 @@
 enum class DisplayFormat {
     xrgb8888,  // 32 bits, red in bits 16-23
     rgb565,    // 16 bits
-    rgb888,    // 24 bits, red in the third byte
+    rgb888,    // 24 bits, red in bits 16-23 (the third byte in memory on a little-endian machine)
     index8,    // 8 bits with the 3-3-2 palette SDL gives an 8-bit display
 };
 

@@ -1,6 +1,8 @@
 // FrameDigest: one hash of a run's frames, in order, so that two runs (two
 // renderers, two platforms) compare with one line. 64-bit FNV-1a over each
-// row's pixel bytes; the padding after a row is not part of the picture.
+// pixel's value, lowest byte first (on a little-endian machine, the bytes in
+// memory order), so equal pictures hash alike on machines of either byte
+// order; the padding after a row is not part of the picture.
 #pragma once
 
 #include <SDL.h>

@@ -12,6 +12,7 @@
 
 // The channel bytes follow the raw value's bit positions, not the format's
 // masks (a 3-byte pixel is the exception: its bytes are found by the shifts).
+// Values lie in memory as SDL lays them on this machine (valueByteOffset).
 PixelSample readPixel(const SDL_Surface* surface, int32_t x, int32_t y);
 
 // Writes one raw pixel value; throws ErrorMsg "Unknown BitDepth" for a
@@ -19,9 +20,16 @@ PixelSample readPixel(const SDL_Surface* surface, int32_t x, int32_t y);
 // surface needs it.
 void writePixel(SDL_Surface* surface, int32_t x, int32_t y, uint32_t pixel);
 
+// Where byte k (bits 8k to 8k+7) of a `bytes`-byte pixel's value lies within
+// the pixel: the machine's byte order, which SDL also gives 3-byte pixels
+// (its blitters, fills and BMP loader store them highest byte first on a
+// big-endian machine).
+constexpr int valueByteOffset(int bytes, int k) {
+    return SDL_BYTEORDER == SDL_LIL_ENDIAN ? k : bytes - 1 - k;
+}
+
 // Raw pixel values stored side by side, `bytes` (1 to 4) bytes each: the one
-// place that knows how a value lies in memory. A 3-byte value goes lowest
-// byte first, whatever the machine's byte order.
+// place that writes a value to memory.
 inline void storePixels(uint8_t* out, int bytes, const uint32_t* pixels, int32_t count) {
     switch (bytes) {
     case 1:
@@ -35,9 +43,9 @@ inline void storePixels(uint8_t* out, int bytes, const uint32_t* pixels, int32_t
         break;
     case 3:
         for (int32_t x = 0; x < count; ++x) {
-            out[3 * x] = static_cast<uint8_t>(pixels[x]);
-            out[3 * x + 1] = static_cast<uint8_t>(pixels[x] >> 8);
-            out[3 * x + 2] = static_cast<uint8_t>(pixels[x] >> 16);
+            out[3 * x + valueByteOffset(3, 0)] = static_cast<uint8_t>(pixels[x]);
+            out[3 * x + valueByteOffset(3, 1)] = static_cast<uint8_t>(pixels[x] >> 8);
+            out[3 * x + valueByteOffset(3, 2)] = static_cast<uint8_t>(pixels[x] >> 16);
         }
         break;
     case 4:
@@ -51,7 +59,7 @@ inline void storePixels(uint8_t* out, int bytes, const uint32_t* pixels, int32_t
 // inlined: the kernels of every instruction set use it (RowAccess.h), and an
 // out-of-line copy built for one of them must not serve the others.
 [[gnu::always_inline]] inline uint8_t tripleByte(const uint8_t* pixel, uint8_t shift) {
-    return shift < 24 ? pixel[shift / 8] : uint8_t{0};
+    return shift < 24 ? pixel[valueByteOffset(3, shift / 8)] : uint8_t{0};
 }
 
 // True when SDL requires the surface to be locked before touching its pixels.

@@ -106,11 +106,14 @@ template <int K>
 #endif
 
 // Three-byte pixels name their bytes by the shifts; the usual layout (red
-// last in memory, as a 24-bit BMP loads) gets its own copy the compiler can
-// specialise.
+// last in memory and blue first, as a 24-bit BMP loads on either kind of
+// machine: red's shift 16, or 0 on a big-endian one) gets its own copy the
+// compiler can specialise.
+// The value byte kept in the pixel's last byte (the offsets are their own inverse).
+constexpr uint8_t kUsualRedShift = 8 * valueByteOffset(3, 2);
 [[gnu::always_inline]] inline void splitTriples(const SDL_PixelFormat* f, const uint8_t* row,
                                                 int32_t count, ChannelRow out) {
-    if (f->Rshift == 16 && f->Gshift == 8 && f->Bshift == 0) {
+    if (f->Rshift == kUsualRedShift && f->Gshift == 8 && f->Bshift == 16 - kUsualRedShift) {
 #if (defined(__SSE2__) && !defined(__SSSE3__)) || defined(__wasm_simd128__)
         for (int32_t x = splitUsualTriples(row, count, out); x < count; ++x) {
 #else

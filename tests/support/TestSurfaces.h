@@ -22,8 +22,8 @@ namespace testsupport {
 enum class Layout {
     index8,    // 1 byte: a palette index (3-3-2 palette, as an 8-bit display has)
     rgb565,    // 2 bytes
-    rgb888,    // 3 bytes, red byte last in memory (Rshift 16): how a 24-bit BMP loads
-    bgr888,    // 3 bytes, red byte first in memory (Rshift 0)
+    rgb888,    // 3 bytes, red in bits 16-23 (last in memory on a little-endian machine)
+    bgr888,    // 3 bytes, red in bits 0-7
     xrgb8888,  // 4 bytes, red in bits 16-23: the usual 32-bit display
     rgba8888,  // 4 bytes, red in bits 24-31: masks that disagree with the byte order read
 };
@@ -98,7 +98,12 @@ inline std::vector<uint8_t> rawBytes(SDL_Surface* s, int x, int y) {
     return std::vector<uint8_t>(p, p + s->format->BytesPerPixel);
 }
 
-// The pixel's value as the machine reads a word of its size (3 bytes: lowest first).
+// Where SDL keeps byte k (bits 8k to 8k+7) of a 3-byte pixel's value, as
+// its SDL_FillRect and blitters store it: lowest first on a little-endian
+// machine, highest first on a big-endian one.
+inline int tripleByteAt(int k) { return SDL_BYTEORDER == SDL_BIG_ENDIAN ? 2 - k : k; }
+
+// The pixel's value as SDL reads it: a word of its size in the machine's order.
 inline uint32_t rawValue(SDL_Surface* s, int x, int y) {
     const uint8_t* p = pixelAddress(s, x, y);
     switch (s->format->BytesPerPixel) {
@@ -108,7 +113,9 @@ inline uint32_t rawValue(SDL_Surface* s, int x, int y) {
         std::memcpy(&v, p, sizeof v);
         return v;
     }
-    case 3: return p[0] | p[1] << 8 | static_cast<uint32_t>(p[2]) << 16;
+    case 3:
+        return p[tripleByteAt(0)] | p[tripleByteAt(1)] << 8 |
+               static_cast<uint32_t>(p[tripleByteAt(2)]) << 16;
     case 4: {
         uint32_t v;
         std::memcpy(&v, p, sizeof v);
@@ -129,9 +136,7 @@ inline void setRawValue(SDL_Surface* s, int x, int y, uint32_t value) {
         return;
     }
     case 3:
-        p[0] = static_cast<uint8_t>(value);
-        p[1] = static_cast<uint8_t>(value >> 8);
-        p[2] = static_cast<uint8_t>(value >> 16);
+        for (int k = 0; k < 3; ++k) p[tripleByteAt(k)] = static_cast<uint8_t>(value >> (8 * k));
         return;
     case 4: std::memcpy(p, &value, sizeof value); return;
     }
