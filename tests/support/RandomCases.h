@@ -44,19 +44,14 @@ struct RandomRun {
 };
 
 inline RandomRun randomRunFromEnvironment(int frames = 24) {
-    auto number = [](const char* name) {
+    auto number = [](const char* name, unsigned long long fallback) {
         const char* v = std::getenv(name);
-        return v != nullptr && *v != '\0' ? std::strtoull(v, nullptr, 10) : 0ull;
+        return v != nullptr && *v != '\0' ? std::strtoull(v, nullptr, 10) : fallback;
     };
-    RandomRun run{number("FRACTALS_RANDOM_SEED"),
-                  static_cast<int>(number("FRACTALS_RANDOM_FRAMES"))};
-    if (std::getenv("FRACTALS_RANDOM_SEED") == nullptr)
-        run.seed =
-            static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count());
-    const auto equivalence = static_cast<int>(number("FRACTALS_EQUIV_FRAMES"));
-    if (run.frames <= 0)
-        run.frames = equivalence > 0 ? std::max(1, frames * equivalence / 1000) : frames;
-    return run;
+    const auto now = std::chrono::system_clock::now().time_since_epoch().count();
+    const auto scaled = number("FRACTALS_EQUIV_FRAMES", 1000) * frames / 1000;
+    return {number("FRACTALS_RANDOM_SEED", static_cast<uint32_t>(now)),
+            static_cast<int>(std::max(1ull, number("FRACTALS_RANDOM_FRAMES", scaled)))};
 }
 
 inline std::string replay(uint64_t seed) {
