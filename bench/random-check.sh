@@ -22,7 +22,7 @@ while [ $# -gt 0 ]; do
 done
 [ -n "$seed" ] || seed=$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')
 
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release > /dev/null
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON > /dev/null
 cmake --build "$BUILD" -j "$(nproc)" --target test_kernels test_renderers > /dev/null
 export SDL_VIDEODRIVER=dummy FRACTALS_RANDOM_SEED="$seed" FRACTALS_RANDOM_FRAMES="$frames"
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
