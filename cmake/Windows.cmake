@@ -1,12 +1,19 @@
 # The Windows build (included from the top-level CMakeLists when cross-
 # building with cmake/mingw-w64.cmake): SDL 1.2 built for Windows by
-# scripts/windows.sh, a C library sin that rounds like glibc's, and Wine to
-# run what the build and the tests need to run.
+# scripts/windows.sh, a C library sin that rounds like glibc's, Wine to run
+# what the build and the tests need to run, the programs' icon and version
+# properties, and the README.txt of the zip with SDL's licence notice.
 
 set(FRACTALS_SDL_PREFIX "" CACHE PATH "SDL 1.2 built for Windows: bin/SDL.dll, lib/, include/SDL")
 if(NOT EXISTS "${FRACTALS_SDL_PREFIX}/bin/SDL.dll")
   message(FATAL_ERROR "FRACTALS_SDL_PREFIX must name SDL 1.2 built for Windows (scripts/windows.sh builds it)")
 endif()
+set(FRACTALS_SDL_SOURCE "" CACHE PATH "The SDL 1.2 source FRACTALS_SDL_PREFIX was built from")
+if(NOT EXISTS "${FRACTALS_SDL_SOURCE}/debian/changelog")
+  message(FATAL_ERROR "FRACTALS_SDL_SOURCE must name the SDL 1.2 source SDL.dll was built from")
+endif()
+include(${CMAKE_CURRENT_LIST_DIR}/SdlSource.cmake)
+configure_file(${PROJECT_SOURCE_DIR}/docs/windows-readme.txt ${CMAKE_BINARY_DIR}/README.txt @ONLY)
 
 # sin. The picture changes wherever sin(x) is exactly +-1, and mingw-w64's
 # own sin, which both of its C libraries' import libraries leave in place
@@ -48,3 +55,16 @@ set(FRACTALS_WINEPREFIX "${CMAKE_BINARY_DIR}/wine")
 set(FRACTALS_WINEPREFIX_WINDOWS "${CMAKE_BINARY_DIR}/wine-windows")
 set(CMAKE_CROSSCOMPILING_EMULATOR
     bash "${PROJECT_SOURCE_DIR}/scripts/wine.sh" "${FRACTALS_WINEPREFIX}" "${FRACTALS_SDL_PREFIX}/bin")
+
+# windows_resources(TARGET DESCRIPTION): the icon and a version resource,
+# compiled by windres, in the program's file properties.
+enable_language(RC)
+function(windows_resources target description)
+  set(RC_PROGRAM ${target})
+  set(RC_DESCRIPTION ${description})
+  set(rc ${CMAKE_BINARY_DIR}/resources/${target}.rc)
+  configure_file(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/fractals.rc.in ${rc} @ONLY)
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${ICON_DIR}/fractals.ico)
+  target_sources(${target} PRIVATE ${rc})
+  add_dependencies(${target} icons)
+endfunction()

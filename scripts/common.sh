@@ -6,12 +6,17 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 
-# libx11-dev: the end-to-end tests' X probe. libsdl2-2.0-0: SDL2 and the
-# libraries it links, for the test run on the SDL 1.2 compatibility layer
-# (whose own package conflicts with the classic library, so it is unpacked
-# into the build folder instead). time: peak memory in the long-run bench.
-PACKAGES=(g++ cmake make pkg-config libsdl1.2-dev libgtest-dev xvfb xdotool x11-utils
-    libx11-dev libsdl2-2.0-0 time)
+# What building and running the program needs: the demo installs no more.
+PACKAGES=(g++ cmake make pkg-config libsdl1.2-dev)
+# What the tests add. libx11-dev: the end-to-end tests' X probe.
+# libsdl2-2.0-0: SDL2 and the libraries it links, for the test run on the
+# SDL 1.2 compatibility layer (whose own package conflicts with the classic
+# library, so it is unpacked into the build folder instead). time: peak
+# memory in the long-run bench. dpkg-dev (dpkg-shlibdeps), lintian,
+# desktop-file-utils and man-db: the Debian package's checks. icoutils:
+# the icons read back, from the package and from the Windows programs.
+TEST_PACKAGES=(libgtest-dev xvfb xdotool x11-utils libx11-dev libsdl2-2.0-0 time
+    dpkg-dev lintian desktop-file-utils man-db icoutils)
 
 install_missing() { install_packages "${PACKAGES[@]}"; }
 
@@ -104,7 +109,9 @@ build_sdl() {
     touch "$prefix/.built"
 }
 
+# build [CMAKE_ARGS...]: configures and builds BUILD_DIR; BUILD_TARGETS, if
+# set, names the only targets built.
 build() {
     cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release "$@"
-    cmake --build "$BUILD_DIR" -j "$(nproc)"
+    cmake --build "$BUILD_DIR" -j "$(nproc)" ${BUILD_TARGETS:+--target $BUILD_TARGETS}
 }

@@ -3,7 +3,8 @@
 # from Debian's own source package (fetch_sdl_source; built once, it stays
 # in the build folder),
 # cross-builds fractals.exe and fractals-render.exe from the project's
-# sources with mingw-w64, and packs build-windows/Fractals-windows.zip.
+# sources with mingw-w64, and packs build-windows/Fractals-windows.zip (with
+# the project's licence, and SDL's beside SDL.dll).
 # With FRACTALS_HOST_BUILD naming the Linux build, the tests that run the
 # programs under Wine are built as well (scripts/test.sh runs them).
 source "$(dirname "$0")/common.sh"
@@ -21,16 +22,20 @@ pack() {
     cp "$cross/demo/fractals.exe" "$cross/fractals-render.exe" "$SDL_PREFIX/bin/SDL.dll" \
         "$cross"/demo/{lsd,logo,lsd2,logo2}.bmp "$stage/"
     "$HOST-strip" "$stage"/*.exe "$stage/SDL.dll"
-    sed 's/$/\r/' "$ROOT/docs/windows-readme.txt" >"$stage/README.txt"
+    # Text files with Windows' line ends; SDL's licence beside SDL.dll, as the LGPL asks.
+    sed 's/$/\r/' "$cross/README.txt" >"$stage/README.txt"
+    sed 's/$/\r/' "$ROOT/LICENSE" >"$stage/LICENSE.txt"
+    sed 's/$/\r/' "$SDL_SOURCE_DIR/COPYING" >"$stage/SDL-COPYING.txt"
     (cd "$WINDOWS_DIR" && zip -q -r -X Fractals-windows.zip Fractals)
     echo "Packed $WINDOWS_DIR/Fractals-windows.zip"
 }
 
 install_missing
+fetch_sdl_source
 build_sdl "$WINDOWS_DIR/sdl-build" "$SDL_PREFIX" "$HOST" CC="$HOST-gcc-win32" \
     --disable-static --disable-stdio-redirect
 testing=(-DBUILD_TESTING=OFF)
 [ -n "${FRACTALS_HOST_BUILD:-}" ] && testing=(-DBUILD_TESTING=ON -DFRACTALS_HOST_BUILD="$FRACTALS_HOST_BUILD")
 BUILD_DIR="$WINDOWS_DIR/cross" build -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
-    -DFRACTALS_SDL_PREFIX="$SDL_PREFIX" "${testing[@]}"
+    -DFRACTALS_SDL_PREFIX="$SDL_PREFIX" -DFRACTALS_SDL_SOURCE="$SDL_SOURCE_DIR" "${testing[@]}"
 pack

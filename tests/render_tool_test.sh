@@ -3,9 +3,9 @@
 # closing line, the exit status of each kind of failure, that the fast and
 # literal renderers export the same frames, and that FRACTALS_CPU picks the
 # version of the fast renderer's kernels.
-# Usage: render_tool_test.sh TOOL DEMO_DIR SCRATCH_DIR
+# Usage: render_tool_test.sh TOOL DEMO_DIR SCRATCH_DIR VERSION
 set -u
-tool=$1 demo=$2 scratch=$3
+tool=$1 demo=$2 scratch=$3 project_version=$4
 unset FRACTALS_CPU  # the best version, unless a check names one
 failures=0 passed=0
 
@@ -96,6 +96,8 @@ check "unknown option: status 2" run 2 --frame 3
 check "unknown option: usage shown" grep -q "^usage: fractals-render" "$scratch/stderr"
 check "--save without --out: status 2" run 2 --save 1
 check "help: status 0" run 0 --help
+check "version: status 0" run 0 --version
+check "version: the project's" test "$(cat "$scratch/stdout")" = "fractals-render $project_version"
 
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]

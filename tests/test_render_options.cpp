@@ -98,10 +98,12 @@ TEST(RenderOptionsAccepted, TheLastFrameCanBeSavedAndKeyed) {
     EXPECT_EQ(o.keys.at(0).frame, 2);
 }
 
-TEST(RenderOptionsAccepted, HelpNeedsNothingElse) {
+TEST(RenderOptionsAccepted, HelpAndVersionNeedNothingElse) {
     EXPECT_TRUE(parseRenderOptions({"--help"}).help);
     // Even a --save without --out: asking for help is not a render.
     EXPECT_TRUE(parseRenderOptions({"--save", "1", "--help"}).help);
+    EXPECT_TRUE(parseRenderOptions({"--save", "1", "--version"}).version);
+    EXPECT_FALSE(parseRenderOptions({"--version"}).help);
 }
 
 TEST(RenderOptionsRefused, NumbersThatAreNotWholeCounts) {
@@ -148,6 +150,7 @@ TEST(RenderOptionsRefused, UnknownOptionsAndMissingValues) {
     expectRefused({"-h"}, "-h");
     expectRefused({"--help=yes"}, "--help");
     expectRefused({"--digest=1"}, "--digest takes no value");
+    expectRefused({"--version=2"}, "--version takes no value");
     expectRefused({"--images"}, "--images needs a value");
     expectRefused({"--images", ""}, "--images");
     // A forgotten value is not taken to be a directory called "--frames".

@@ -71,9 +71,10 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
             name = name.substr(0, equals);
             hasValue = true;
         }
-        if (name == "--help" || name == "--digest") {
+        if (name == "--help" || name == "--version" || name == "--digest") {
             if (hasValue) throw UsageError(name + " takes no value");
-            (name == "--help" ? options.help : options.digest) = true;
+            (name == "--help" ? options.help : name == "--version" ? options.version : options.digest) =
+                true;
             continue;
         }
         if (name != "--images" && name != "--frames" && name != "--format" &&
@@ -115,7 +116,7 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
             options.outDir = value;
         }
     }
-    if (options.help) return options;
+    if (options.help || options.version) return options;
 
     // A key or save beyond the last frame would be silently ignored; say so instead.
     for (const FrameKey& key : options.keys) checkFrame(key.frame, options.frames, "the key at frame");
@@ -148,6 +149,7 @@ const char* renderUsage() {
            "  --digest            print \"digest: HEX\", one hash of every frame's pixels,\n"
            "                      the same for the same frames on every platform\n"
            "  --help              show this text\n"
+           "  --version           show the version\n"
            "\n"
            "The environment variable FRACTALS_CPU picks the fast renderer's version:\n"
            "baseline, avx2 or avx512 (default: the best this processor runs).\n"

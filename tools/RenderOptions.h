@@ -26,6 +26,7 @@ struct RenderOptions {
     std::string outDir;
     bool digest = false;  // print one hash of every frame's pixels
     bool help = false;
+    bool version = false;
 };
 
 // A command line that can't be run as written; what() says why.

@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
     InstructionSet kernelSet = InstructionSet::baseline;
     try {
         options = parseRenderOptions(std::vector<std::string>(argv + 1, argv + argc));
-        if (!options.help) kernelSet = instructionSetFromEnvironment();
+        if (!options.help && !options.version) kernelSet = instructionSetFromEnvironment();
     } catch (const UsageError& error) {
         std::cerr << "fractals-render: " << error.what() << "\n\n" << renderUsage();
         return 2;
@@ -126,6 +126,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::cout << renderUsage();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "fractals-render " FRACTALS_VERSION "\n";
         return 0;
     }
 

@@ -95,7 +95,7 @@ async function failureBox(page) {
 
 // ---- the tests ------------------------------------------------------------
 
-test("the page animates the demo over the bitmaps beside it, and says which keys do what", async () => {
+test("the page animates the demo, says which keys do what, and names its version and licences", async () => {
   const page = await openPage(chromium.browser, server.url + "default/");
   await litCanvas(page, ">", 0);
   const first = await canvasNow(page);
@@ -107,6 +107,14 @@ test("the page animates the demo over the bitmaps beside it, and says which keys
     return h !== hash;
   }, kPatience, first.hash);
   assert.match(await page.$eval(".keys", e => e.textContent), /Up.*first bitmap.*Down.*second/s);
+  // The footer: the desktop's version, and the licences it links to beside the page.
+  const version = execFileSync(path.join(desktop, "fractals-render"), ["--version"], {encoding: "utf8"})
+    .trim().split(" ")[1];
+  const footer = await page.$eval("footer", e => e.textContent);
+  assert.ok(footer.includes(`Fractals ${version},`), footer);
+  for (const [file, text] of [["LICENSE.txt", "MIT License"], ["SDL-COPYING.txt", "LESSER GENERAL PUBLIC"]]) {
+    assert.match(await page.evaluate(async f => (await fetch(f)).text(), file), new RegExp(text));
+  }
   await page.screenshot({path: path.join(scratch, "page.png"), fullPage: true});
   assert.deepEqual(page.consoleLines.filter(line => /^(error|pageerror):/.test(line)), []);
   await page.close();

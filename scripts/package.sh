@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# The Debian package: installs what is missing, builds the program (no
+# tests), and packs build/fractals_VERSION_ARCH.deb with CPack, which lays
+# it out as cmake --install does under /usr.
+source "$(dirname "$0")/common.sh"
+PACKAGES+=(dpkg-dev)  # dpkg-shlibdeps: the package's runtime dependencies
+install_missing
+build -DBUILD_TESTING=OFF
+(cd "$BUILD_DIR" && cpack -G DEB)
