@@ -19,6 +19,7 @@
 #include "fractal/InstructionSets.h"
 #include "fractal/JuliaState.h"
 #include "support/KernelVersions.h"
+#include "support/RandomCases.h"
 #include "support/TestSurfaces.h"
 
 using namespace testsupport;
@@ -71,6 +72,19 @@ TEST(InstructionSetChoice, UnknownOrUnrunnableNamesAreRefusedNamingWhatRuns) {
 // ---------------------------------------------------------------------------
 // The checker: each version built into the program, on each kernel
 
+// One row of starting points for the escape counts.
+struct EscapeRow {
+    std::vector<double> re0;
+    double im0;
+    Complex c;
+};
+
+EscapeRow rowOf(const FrameSetup& f, int y) {
+    EscapeRow row{std::vector<double>(kColumns), startIm(f, y), f.c};
+    for (int x = 0; x < kColumns; ++x) row.re0[x] = startRe(f, x);
+    return row;
+}
+
 class EachVersion : public ::testing::TestWithParam<InstructionSet> {
 protected:
     void SetUp() override {
@@ -83,8 +97,16 @@ protected:
             GTEST_SKIP() << instructionSetName(set) << ": FRACTALS_CPU picks another version";
         kernels = &kernelsFor(set);
     }
+
+    // Every row of the surface, and one beyond each end, read alike.
+    void expectSameRows(const SDL_Surface* s, const std::string& what);
+    // The same escape counts and fractal colours for one row; the twin's stay in want*.
+    void expectSameEscapes(const EscapeRow& row, const fastkernels::FractalPixelByCount& table,
+                           const std::string& what);
+
     const fastkernels::KernelTable* kernels = nullptr;
     const fastkernels::KernelTable& plain = fastkernels::plainKernels;
+    double counts[kColumns], pixels[kColumns], wantCounts[kColumns], wantPixels[kColumns];
 };
 
 // The first column where two rows differ bit for bit, or -1.
@@ -93,6 +115,28 @@ int firstDifference(const T* a, const T* b) {
     for (int x = 0; x < kColumns; ++x)
         if (std::memcmp(&a[x], &b[x], sizeof(T)) != 0) return x;
     return -1;
+}
+
+void EachVersion::expectSameRows(const SDL_Surface* s, const std::string& what) {
+    uint8_t got[3][kColumns], want[3][kColumns];
+    for (int y = -1; y <= (s ? s->h : 1); ++y) {
+        kernels->readRow(s, y, {got[0], got[1], got[2]});
+        plain.readRow(s, y, {want[0], want[1], want[2]});
+        for (int c = 0; c < 3; ++c)
+            ASSERT_EQ(firstDifference(got[c], want[c]), -1)
+                << what << ", row " << y << ", channel " << c;
+    }
+}
+
+void EachVersion::expectSameEscapes(const EscapeRow& r,
+                                    const fastkernels::FractalPixelByCount& table,
+                                    const std::string& what) {
+    kernels->escapeCounts(r.re0.data(), r.im0, r.c, table, counts, pixels);
+    plain.escapeCounts(r.re0.data(), r.im0, r.c, table, wantCounts, wantPixels);
+    const int x = firstDifference(counts, wantCounts);
+    EXPECT_EQ(x, -1) << what << ": column " << x << " escapes after " << counts[std::max(x, 0)]
+                     << ", not " << wantCounts[std::max(x, 0)];
+    EXPECT_EQ(firstDifference(pixels, wantPixels), -1) << what;
 }
 
 TEST_P(EachVersion, ReadsRowsOfEveryLayoutSizeAndPitch) {
@@ -113,44 +157,22 @@ TEST_P(EachVersion, ReadsRowsOfEveryLayoutSizeAndPitch) {
     surfaces.push_back(std::move(shuffled));  // a three-byte layout other than the usual two
     for (auto& s : surfaces) fillPattern(s.get(), 7);
 
-    uint8_t got[3][kColumns], want[3][kColumns];
-    auto compare = [&](const SDL_Surface* s, const char* what) {
-        for (int y = -1; y <= (s ? s->h : 1); ++y) {
-            kernels->readRow(s, y, {got[0], got[1], got[2]});
-            plain.readRow(s, y, {want[0], want[1], want[2]});
-            for (int c = 0; c < 3; ++c)
-                ASSERT_EQ(firstDifference(got[c], want[c]), -1)
-                    << what << ", row " << y << ", channel " << c;
-        }
-    };
-    for (auto& s : surfaces) compare(s.get(), "surface");
-    compare(nullptr, "no surface");
+    for (auto& s : surfaces) expectSameRows(s.get(), "surface");
+    expectSameRows(nullptr, "no surface");
     fiveBytes->format->BytesPerPixel = 5;  // read as white inside, black outside
-    compare(fiveBytes.get(), "5 bytes a pixel");
+    expectSameRows(fiveBytes.get(), "5 bytes a pixel");
     fiveBytes->format->BytesPerPixel = 4;
 }
 
 // The animation's own rows of starting points, as FastRenderer lays them
 // out, over frames that span the radius cycle and the constant's wraps.
-struct EscapeRow {
-    std::vector<double> re0;
-    double im0;
-    Complex c;
-};
-
 std::vector<EscapeRow> animationRows() {
     std::vector<EscapeRow> rows;
     JuliaState state;
     for (int frame = 0; frame < 1000; ++frame) {
         const FrameSetup f = state.beginFrame(0.0f);
         if (frame % 37 == 0 || frame == 95 || frame == 96) {
-            std::vector<double> re0(kColumns);
-            for (int x = 0; x < kColumns; ++x)
-                re0[x] = static_cast<float>(static_cast<double>(x) * f.spanX * julia::kColumnScale +
-                                            f.left);
-            for (int y = 0; y < 240; y += 17)
-                rows.push_back(
-                    {re0, static_cast<double>(y) * f.spanY * julia::kRowScale + f.top, f.c});
+            for (int y = 0; y < 240; y += 17) rows.push_back(rowOf(f, y));
         }
         state.endFrame();
     }
@@ -189,17 +211,11 @@ TEST_P(EachVersion, CountsEscapesOfTheAnimationAndAtTheEdges) {
     for (int n = 0; n <= julia::kMaxIterations; ++n)
         for (double& v : table.lanes[n])
             v = 4278190080.0 + 3 * n;  // distinct, as large as with alpha
-    double counts[kColumns], pixels[kColumns], wantCounts[kColumns], wantPixels[kColumns];
     int firstSquaring = 0, never = 0;
     for (const std::vector<EscapeRow>& rows : {animationRows(), edgeRows()}) {
         for (size_t i = 0; i < rows.size(); ++i) {
-            const EscapeRow& r = rows[i];
-            kernels->escapeCounts(r.re0.data(), r.im0, r.c, table, counts, pixels);
-            plain.escapeCounts(r.re0.data(), r.im0, r.c, table, wantCounts, wantPixels);
-            const int x = firstDifference(counts, wantCounts);
-            ASSERT_EQ(x, -1) << "row " << i << ": column " << x << " escapes after " << counts[x]
-                             << ", not " << wantCounts[x];
-            ASSERT_EQ(firstDifference(pixels, wantPixels), -1) << "row " << i;
+            expectSameEscapes(rows[i], table, "row " + std::to_string(i));
+            if (HasFailure()) return;
             for (double n : wantCounts)
                 firstSquaring += n == 1, never += n == julia::kMaxIterations;
         }
@@ -318,6 +334,45 @@ TEST_P(EachVersion, ClearsOrSuspectsSinesNearThePeaksAsTheTwinDoes) {
     EXPECT_GE(unitSines, 5) << "the scan must meet sines of exactly +-1";
     EXPECT_GT(suspects, 100);
     EXPECT_GT(cleared, 100);
+}
+
+// Random rows from the driver the renderer comparison shares: a bitmap of
+// any layout and width, the escapes of a row of a random view and constant
+// on a random display's colours, and that row shaded with weights past 1 and
+// huge, fed coefficients near the sine peaks at none, one or a quarter of
+// its pixels. Sixteen rows for each frame of the renderer comparison.
+TEST_P(EachVersion, RandomRowsAgreeWithTheTwin) {
+    const RandomRun run = randomRunFromEnvironment();
+    fastkernels::FractalPixelByCount table;
+    ShadeCase row;
+    int suspected = 0, cleared = 0;
+    for (int i = 0; i < 16 * run.frames && !HasFailure(); ++i) {
+        RandomCases random(run.seed + i);
+        const std::string what = replay(run.seed + i);
+        expectSameRows(random.bitmap(1 + random.below(3)).get(), what);
+
+        SurfacePtr display = createDisplaySurface(random.pick(kAllDisplayFormats), 1, 1);
+        for (int n = 1; n <= julia::kMaxIterations; ++n)
+            for (double& v : table.lanes[n])
+                v = SDL_MapRGB(display->format, 0, 0, julia::fractalBlue(n));
+        JuliaState state = random.state();
+        expectSameEscapes(rowOf(state.beginFrame(0), random.below(240)), table, what);
+
+        const uint32_t nearPeak = std::vector<uint32_t>{0, 1, kColumns / 4}[i % 3];
+        row.weight = random.weight();
+        for (int x = 0; x < kColumns; ++x) {
+            row.counts[x] = wantCounts[x];
+            row.fractalPixels[x] = wantPixels[x];
+            for (auto& channel : row.bytes) channel[x] = random.channelByte();
+            for (float* fed : {row.fedRed, row.fedGreen})
+                fed[x] = random.below(kColumns) < nearPeak
+                             ? random.nearPeakCoefficient(static_cast<int>(wantCounts[x]))
+                             : static_cast<float>(random.uniform(-1e4, 255));
+        }
+        (row.agree(*kernels, what) ? cleared : suspected) += 1;
+    }
+    EXPECT_GE(suspected, 16 * run.frames / 4) << "rows fed near the peaks";
+    EXPECT_GE(cleared, 16 * run.frames / 4) << "rows fed elsewhere";
 }
 
 TEST_P(EachVersion, PacksColoursForEveryTrueColourLayout) {

@@ -6,6 +6,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <initializer_list>
 #include <cmath>
 #include <cstdint>
@@ -27,6 +29,7 @@
 #include "fractal/JuliaMaths.h"
 #include "fractal/LiteralRenderer.h"
 #include "support/KernelVersions.h"
+#include "support/RandomCases.h"
 #include "support/TestSurfaces.h"
 #include "surface/ColourMap.h"
 #include "surface/DisplayFormat.h"
@@ -322,17 +325,6 @@ private:
     }
 };
 
-// Channel bytes mostly 0, some 1 to 3, some anything, so the mix is zero,
-// small or saturated, and past weight 1 negative where the second bitmap wins.
-uint8_t variedByte(uint32_t h) {
-    switch (h & 3) {
-    case 0:
-    case 1: return 0;
-    case 2: return static_cast<uint8_t>(1 + (h >> 2) % 3);
-    default: return static_cast<uint8_t>(h >> 8);
-    }
-}
-
 std::unique_ptr<SurfaceHandle> variedBitmap(Layout layout, uint32_t seed, int w = kWidth,
                                             int h = kHeight) {
     SurfacePtr s = makeSurface(layout, w, h);
@@ -418,7 +410,8 @@ TEST_P(OnEachDisplay, HugeWeightsWithKeysAreIdentical) {
 }
 
 // A float weight at which, on the first frame (every pixel n = 4), a pixel
-// whose only sample is 1 against a black first bitmap makes a sine of +-1.
+// whose only sample is 1 against a black first bitmap feeds the next a sine
+// of +1: red 255 and green 200, which every display shows (a red 1 may not).
 float weightMakingAUnitSine(SDL_PixelFormat* format) {
     const double m = SDL_MapRGB(format, 0, 0, 247);
     for (long double k = 3; k < 1000; ++k) {
@@ -429,51 +422,96 @@ float weightMakingAUnitSine(SDL_PixelFormat* format) {
         for (int i = 0; i < 4000; ++i, w = std::nextafter(w, 1e9f)) {
             const float complement = static_cast<float>(1.0 - w);
             const float v = julia::mixChannel(0, 1, w, complement, m);  // fed to the next pixel
-            if (std::fabs(std::sin(4.0 * static_cast<double>(v) * 0.01)) == 1.0) return w;
+            if (std::sin(4.0 * static_cast<double>(v) * 0.01) == 1.0) return w;
         }
     }
     return 0.0f;
 }
 
-// The first frame with red or green samples of 1 scattered over a blue-1
-// second bitmap: each pixel after one of them gets a fractal colour with red
-// or green set, so the fast renderer must redo it and carry on exactly.
-// Samples at the foot of a column and in the last pixel feed the next
-// column's top and the next frame.
-TEST_P(OnEachDisplay, PixelsFedASineOfOneAreRedoneExactly) {
+// Suspects at every edge of the first frame (every pixel n = 4). A feeder,
+// a pixel whose only red or green sample is 1 (over blue 1, against a black
+// first bitmap), feeds the next pixel in the reference's order a sine of +1
+// unless its own colour changed, so in a run of feeders every other one
+// changes: the fast renderer must find each suspect and redo pixels on from
+// it, down the column, into the next column and into the state the frame
+// leaves, until one comes out as the bulk pass assumed. Last, the first
+// pixel, fed by the state.
+TEST_P(OnEachDisplay, SuspectsAtEveryEdgeOfTheFrameAreRedoneExactly) {
     SideBySide pair(GetParam());
     const float weight = weightMakingAUnitSine(pair.literal.surface->format);
     ASSERT_NE(weight, 0.0f);
-
-    SurfacePtr s = makeSurface(Layout::xrgb8888, kWidth, kHeight);
-    int fed = 0;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            const uint32_t h = patternValue(x, y, 42);
-            uint32_t raw = 0x010000;  // blue 1
-            if (h % 97 == 0 || (y == kHeight - 1 && x % 40 == 0) || (x == kWidth - 1 && y == kHeight - 1)) {
-                raw |= (h & 1) ? 0x01 : 0x0100;  // red or green 1
-                ++fed;
-            }
-            setRawValue(s.get(), x, y, raw);
-        }
-    auto second = handleFor(std::move(s));
     auto black = handleFor(makeSurface(Layout::xrgb8888, kWidth, kHeight));
-
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(pair.frame(black.get(), second.get(), weight));
-        if (i == 0) {
-            // Every fed pixel's successor, bar the last pixel's, which is in the next frame.
-            for (auto& f : pair.fast)
-                EXPECT_GE(f.renderer->lastSuspectCount(), static_cast<size_t>(fed - 1)) << f.name;
-        }
+    auto blueWithFeeders = [](const std::vector<std::pair<int, int>>& feeders) {
+        SurfacePtr s = makeSurface(Layout::xrgb8888, kWidth, kHeight);
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) setRawValue(s.get(), x, y, 0x010000);
+        for (auto [x, y] : feeders) setRawValue(s.get(), x, y, (x + y) % 2 ? 0x010001 : 0x010100);
+        return handleFor(std::move(s));
+    };
+    constexpr int right = kWidth - 1, foot = kHeight - 1;
+    std::vector<std::pair<int, int>> scattered;
+    for (int i = 0; i < kWidth * kHeight; i += 97) scattered.emplace_back(i / kHeight, i % kHeight);
+    const std::pair<const char*, std::vector<std::pair<int, int>>> placements[] = {
+        {"first column", {{0, 0}, {0, 1}, {0, 120}, {0, foot - 1}}},
+        {"last column", {{right, 0}, {right, 1}, {right, 120}, {right, foot - 2}}},
+        {"first row", {{0, foot}, {41, foot}, {right - 1, foot}}},
+        {"last row", {{0, foot - 1}, {200, foot - 1}}},
+        {"a run across columns", {{99, foot - 1}, {99, foot}, {100, 0}, {100, 1}}},
+        {"a run into the last pixel", {{right, foot - 2}, {right, foot - 1}, {right, foot}}},
+        {"the last pixel changed, into the state", {{right, foot - 1}, {right, foot}}},
+        {"scattered", scattered},
+    };
+    for (const auto& [edge, feeders] : placements) {
+        pair.setState(JuliaState{});
+        auto second = blueWithFeeders(feeders);
+        ASSERT_TRUE(pair.frame(black.get(), second.get(), weight)) << edge;
+        const size_t inFrame = feeders.size() - (feeders.back() == std::pair(right, foot));
+        for (auto& f : pair.fast)
+            EXPECT_GE(f.renderer->lastSuspectCount(), inFrame) << f.name << ", " << edge;
     }
-    // And again from a state whose coefficients make the very first pixel's sine +-1.
     JuliaState start;
     start.redCoefficient = 39.269908169872416;
+    ASSERT_EQ(std::sin(4.0 * start.redCoefficient * 0.01), 1.0);
     pair.setState(start);
-    ASSERT_EQ(std::fabs(std::sin(4.0 * 39.269908169872416 * 0.01)), 1.0);
-    EXPECT_TRUE(pair.frame(black.get(), second.get(), weight));
+    EXPECT_TRUE(pair.frame(black.get(), blueWithFeeders({}).get(), weight)) << "first pixel";
+    for (auto& f : pair.fast) EXPECT_EQ(f.renderer->lastSuspectCount(), 1u) << f.name;
+}
+
+// Random cases of the shared driver, each a display, a state and three
+// frames whose weight and bitmaps put many pixels' sine arguments near a
+// peak, many exactly at +-1: suspects anywhere, alone and in runs, on
+// random views, constants and bitmaps. bench/random-check.sh runs it longer.
+TEST(RandomFrames, SteeredToTheSinePeaksAreIdentical) {
+    const RandomRun run = randomRunFromEnvironment();
+    const auto started = std::chrono::steady_clock::now();
+    int frames = 0, aimed = 0, aimedAtUnitSines = 0;
+    size_t suspects = 0;
+    for (uint64_t seed = run.seed; frames < run.frames; ++seed) {
+        SCOPED_TRACE(replay(seed));
+        RandomCases random(seed);
+        SideBySide pair(random.pick(kAllDisplayFormats));
+        pair.setState(random.state());
+        for (int i = 0; i < 3 && frames < run.frames; ++i, ++frames) {
+            JuliaState state = pair.literal.renderer->state;
+            const SteeredFrame steered = random.steeredFrame(state, pair.literal.surface->format);
+            pair.setState(state);
+            ASSERT_TRUE(pair.frame(steered.a.get(), steered.b.get(), steered.weight));
+            aimed += steered.aimed;
+            aimedAtUnitSines += steered.unitSines ? steered.aimed : 0;
+            if (!pair.fast.empty()) suspects += pair.fast[0].renderer->lastSuspectCount();
+        }
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::printf("seed %llu, %d frames in %.2f s: %llu suspects, %d pixels aimed near a peak, "
+                "%d of them at exactly +-1 (%.0f suspects/s)\n",
+                static_cast<unsigned long long>(run.seed), frames, seconds,
+                static_cast<unsigned long long>(suspects), aimed, aimedAtUnitSines,
+                suspects / seconds);
+    // The driver at work; a run as short as the sanitizers' may miss by chance.
+    if (run.frames >= 24) {
+        EXPECT_GT(aimedAtUnitSines, 0) << replay(run.seed);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, OnEachDisplay, ::testing::ValuesIn(kAllDisplayFormats),
