@@ -104,23 +104,27 @@ build_sdl() {
     touch "$prefix/.built"
 }
 
+build() {
+    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release "$@"
+    cmake --build "$BUILD_DIR" -j "$(nproc)"
+}
+
 # SDL 1.2 for this machine with its code under the sanitizers (the sanitizer
 # run, the fuzzer): only what the program uses, video, events and timers,
 # with the dummy driver and any more given:
 # build_checked_sdl WORK PREFIX CC FLAGS [CONFIGURE_ARGS...]
-# FLAGS go to the compiler and the linker. Leak checks are off while SDL's
-# configure runs its test programs, which leak and would read as failures.
+# FLAGS go to the compiler and the linker; SDL is built again when they or
+# the arguments change. Leak checks are off while SDL's configure runs its
+# test programs, which leak and would read as failures.
 build_checked_sdl() {
     local work="$1" prefix="$2" cc="$3" flags="$4"
     shift 4
+    local recipe="$cc $flags $*"
+    [ "$(cat "$prefix/.recipe" 2>/dev/null)" = "$recipe" ] || rm -f "$prefix/.built"
     ASAN_OPTIONS=detect_leaks=0 build_sdl "$work" "$prefix" "$(gcc -dumpmachine)" \
         --disable-audio --disable-cdrom --disable-joystick --disable-video-opengl \
         --disable-video-fbcon --disable-video-directfb --disable-video-svga --disable-video-ggi \
         --disable-video-aalib --disable-video-caca --disable-input-tslib --enable-video-dummy "$@" \
-        CC="$cc" CFLAGS="-O2 -g $flags" LDFLAGS="$flags"
-}
-
-build() {
-    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release "$@"
-    cmake --build "$BUILD_DIR" -j "$(nproc)"
+        CC="$cc" CFLAGS="-O2 -g $flags" LDFLAGS="$flags" &&
+        echo "$recipe" >"$prefix/.recipe"
 }
