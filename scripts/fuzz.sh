@@ -2,8 +2,7 @@
 # The bitmap path under libFuzzer: installs what is missing, builds SDL 1.2
 # from Debian's source and the fuzzer (tests/fuzz) with clang, under the
 # sanitizers, into build-fuzz/, and fuzzes for SECONDS (default 60) from the
-# seeds: forge_bmp's files, the default bitmaps and the stored regression
-# files. The corpus it grows stays in build-fuzz/corpus and seeds the next
+# seeds: forge_bmp's files and the default bitmaps. The corpus it grows stays in build-fuzz/corpus and seeds the next
 # run; an input that fails goes to build-fuzz/findings/ and fails the script.
 # Then prints the executions per second and the lines of SDL's BMP loader
 # and of the header check that the corpus reaches.
@@ -35,7 +34,6 @@ seeds="$FUZZ_DIR/seeds"
 rm -rf "$seeds" && mkdir -p "$seeds" "$FUZZ_DIR/corpus" "$FUZZ_DIR/findings"
 "$FUZZ_DIR/tests/fuzz/forge_bmp" corpus "$seeds" && rm "$seeds/cases.txt"
 cp "$FUZZ_DIR"/demo/*.bmp "$seeds/"
-cp "$ROOT"/tests/hostile/regressions/*.bmp "$seeds/" 2>/dev/null || true
 
 echo "== Fuzzing the bitmap path for $DURATION s"
 log="$FUZZ_DIR/fuzz.log"
@@ -43,19 +41,20 @@ status=0
 "$FUZZER" "${LIMITS[@]}" -max_total_time="$DURATION" -print_final_stats=1 \
     -dict="$ROOT/tests/fuzz/bmp.dict" -artifact_prefix="$FUZZ_DIR/findings/" \
     "$FUZZ_DIR/corpus" "$seeds" >"$log" 2>&1 || status=$?
-stat() { awk -v name="stat::$1:" '$1 == name {print $2}' "$log"; }
+final_stat() { awk -v name="stat::$1:" '$1 == name {print $2}' "$log"; }
 if [ "$status" -ne 0 ]; then
     tail -n 60 "$log" >&2
     echo "The fuzzer failed (status $status): the input is in $FUZZ_DIR/findings/, the log in $log" >&2
     exit 1
 fi
-echo "$(stat number_of_executed_units) executions, $(stat average_exec_per_sec) per second;" \
+echo "$(final_stat number_of_executed_units) executions, $(final_stat average_exec_per_sec) per second;" \
     "corpus of $(find "$FUZZ_DIR/corpus" -type f | wc -l) files in $FUZZ_DIR/corpus"
 
 # Line coverage: the corpus and seeds run once more, clang's counters on.
 coverage="$FUZZ_DIR/coverage"
 LLVM_PROFILE_FILE="$coverage/corpus.profraw" "$FUZZER" "${LIMITS[@]}" -runs=0 \
-    "$FUZZ_DIR/corpus" "$seeds" >"$coverage/replay.log" 2>&1
+    "$FUZZ_DIR/corpus" "$seeds" >"$coverage/replay.log" 2>&1 ||
+    { tail -n 60 "$coverage/replay.log" >&2; echo "The corpus replay failed: see $coverage/replay.log" >&2; exit 1; }
 llvm-profdata-14 merge -sparse -o "$coverage/corpus.profdata" "$coverage/corpus.profraw"
 sdl_bmp="$FUZZ_DIR/sdl-build/src/src/video/SDL_bmp.c"
 header_check="$ROOT/src/surface/BmpHeader.cpp"

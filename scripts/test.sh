@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the tests in five runs:
 #   1. the normal build on the classic SDL 1.2 library;
-#   2. a second build under AddressSanitizer and UndefinedBehaviorSanitizer;
+#   2. a second build under AddressSanitizer and UndefinedBehaviorSanitizer,
+#      on SDL 1.2 built from Debian's source under them too, then a minute
+#      of the bitmap fuzzer (scripts/fuzz.sh);
 #   3. the browser build: its suites under Node and the page in headless
 #      Chromium, compared with the desktop build (scripts/web.sh);
 #   4. the Windows programs, cross-built, under Wine (scripts/windows.sh);
