@@ -2,10 +2,11 @@
 # The bitmap path under libFuzzer: installs what is missing, builds SDL 1.2
 # from Debian's source and the fuzzer (tests/fuzz) with clang, under the
 # sanitizers, into build-fuzz/, and fuzzes for SECONDS (default 60) from the
-# seeds: forge_bmp's files and the default bitmaps. The corpus it grows stays in build-fuzz/corpus and seeds the next
-# run; an input that fails goes to build-fuzz/findings/ and fails the script.
-# Then prints the executions per second and the lines of SDL's BMP loader
-# and of the header check that the corpus reaches.
+# seeds: forge_bmp's files and the default bitmaps. The corpus it grows
+# stays in build-fuzz/corpus and seeds the next run; an input that fails
+# goes to build-fuzz/findings/ and fails the script. Then prints the
+# executions per second and the lines of SDL's BMP loader and of the header
+# check that the corpus reaches.
 #
 #   fuzz.sh [SECONDS]
 source "$(dirname "$0")/common.sh"
@@ -16,7 +17,7 @@ FUZZ_DIR="${FUZZ_DIR:-$ROOT/build-fuzz}"
 DURATION="${1:-60}"
 FUZZER="$FUZZ_DIR/tests/fuzz/bmp_fuzzer"
 
-# Each input is held to the hostile tests' limits: 1 GiB and a few seconds.
+# Each input is held to the hostile tests' limits: 1 GiB, and 10 s.
 LIMITS=(-rss_limit_mb=1024 -malloc_limit_mb=1024 -timeout=10)
 FLAGS="-fsanitize=address,undefined,float-cast-overflow,fuzzer-no-link -fno-sanitize-recover=all
     -fno-omit-frame-pointer -fprofile-instr-generate -fcoverage-mapping"
