@@ -86,6 +86,8 @@ fetch_sdl_source() {
 # HOST is the GNU triplet it runs on; CC and flags go in as VAR=VALUE. The
 # source's 2009 config.sub and config.guess know neither arm64 nor riscv64,
 # so Debian's current ones (autotools-dev) replace them where installed.
+# SDL_MAKE_CC, when set, is the compiler command make builds with instead of
+# configure's CC: flags that would slow every configure check go there.
 build_sdl() {
     local work="$1" prefix="$2" host="$3"
     shift 3
@@ -104,7 +106,8 @@ build_sdl() {
     (cd "$work/src" &&
         ./configure --build="$(gcc -dumpmachine)" --host="$host" --prefix="$prefix" "$@" \
             >"$work/configure.log" &&
-        make -j "$(nproc)" >"$work/make.log" 2>&1 && make install >"$work/install.log" 2>&1) ||
+        make -j "$(nproc)" ${SDL_MAKE_CC:+CC="$SDL_MAKE_CC"} >"$work/make.log" 2>&1 &&
+        make install >"$work/install.log" 2>&1) ||
         { echo "SDL's build failed: see $work" >&2; return 1; }
     touch "$prefix/.built"
 }
@@ -141,4 +144,24 @@ cross_packages() {
 build() {
     cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release "$@"
     cmake --build "$BUILD_DIR" -j "$(nproc)" ${BUILD_TARGETS:+--target $BUILD_TARGETS}
+}
+
+# SDL 1.2 for this machine with its code under the sanitizers (the sanitizer
+# run, the fuzzer): only what the program uses, video, events and timers,
+# with the dummy driver and any more given:
+# build_checked_sdl WORK PREFIX CC FLAGS [CONFIGURE_ARGS...]
+# FLAGS go to the compiler and the linker when make builds SDL, not to
+# configure's checks, which they make several times slower; SDL is built
+# again when they or the arguments change.
+build_checked_sdl() {
+    local work="$1" prefix="$2" cc="$3" flags="$4"
+    shift 4
+    local recipe="$cc $flags $*"
+    [ "$(cat "$prefix/.recipe" 2>/dev/null)" = "$recipe" ] || rm -f "$prefix/.built"
+    SDL_MAKE_CC="$cc $flags" build_sdl "$work" "$prefix" "$(gcc -dumpmachine)" \
+        --disable-audio --disable-cdrom --disable-joystick --disable-video-opengl \
+        --disable-video-fbcon --disable-video-directfb --disable-video-svga --disable-video-ggi \
+        --disable-video-aalib --disable-video-caca --disable-input-tslib --enable-video-dummy "$@" \
+        CC="$cc" CFLAGS="-O2 -g" &&
+        echo "$recipe" >"$prefix/.recipe"
 }

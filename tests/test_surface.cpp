@@ -521,6 +521,8 @@ TEST(BmpHeader, ReadsTheFieldsSdlReadsFromAnyBytes) {
     EXPECT_EQ(h->height, 65535);
     EXPECT_EQ(h->bitCount, 24u);
 
+    EXPECT_EQ(h->infoSize, 12u);
+
     h = readBmpHeader(v5.data(), 22);  // cut before the height: the rest reads as zero
     ASSERT_TRUE(h);
     EXPECT_EQ(h->width, 320);
@@ -554,6 +556,23 @@ TEST(BmpHeader, RowsMustFitTheFileAfterTheDataOffset) {
     const BmpHeader absurd{54, INT32_MIN, INT32_MIN, 65535};
     EXPECT_EQ(leastPixelBytes(absurd), UINT64_MAX);
     EXPECT_EQ(decodedBytes(absurd), UINT64_MAX);
+}
+
+TEST(BmpHeader, FileMustHoldEveryFieldSdlReads) {
+    // SDL 1.2 reads a field past the end as stale stack bytes, not zero.
+    const BmpHeader core{26, 1, 1, 8, 0, 12};
+    EXPECT_EQ(fieldBytes(core), 26u);
+    EXPECT_FALSE(withinLimits(core, 25));
+    EXPECT_TRUE(withinLimits(core, 27));
+    EXPECT_EQ(fieldBytes(BmpHeader{54, 1, 1, 24, 0, 40}), 54u);
+    EXPECT_EQ(fieldBytes(BmpHeader{138, 1, 1, 24, 0, 124}), 54u);  // the rest is skipped
+    // Masks follow for 15, 16 and 32 bits, unless the pixels follow instead.
+    EXPECT_EQ(fieldBytes(BmpHeader{54, 1, 1, 32, 0, 40}), 54u);
+    EXPECT_EQ(fieldBytes(BmpHeader{66, 1, 1, 16, 0, 40}), 66u);
+    EXPECT_EQ(fieldBytes(BmpHeader{138, 1, 1, 32, 3, 124}), 66u);
+    EXPECT_EQ(fieldBytes(BmpHeader{38, 1, 1, 15, 0, 12}), 38u);
+    EXPECT_EQ(fieldBytes(BmpHeader{66, 1, 1, 24, 3, 40}), 54u);
+    EXPECT_EQ(fieldBytes(BmpHeader{66, 1, 1, 32, 1, 40}), 54u);  // refused before the masks
 }
 
 TEST(BmpHeader, SurfaceMayDecodeToAtMost256MiB) {

@@ -4,8 +4,11 @@
 
 namespace {
 
+constexpr uint32_t kRgb = 0;
 constexpr uint32_t kRle8 = 1;
 constexpr uint32_t kRle4 = 2;
+constexpr uint32_t kBitfields = 3;
+constexpr uint32_t kCoreInfoSize = 12;
 constexpr uint64_t kSaturated = std::numeric_limits<uint64_t>::max();
 
 // Sizes of up to 2^31 rows of up to 2^44 bytes each overflow 64 bits; a
@@ -27,8 +30,9 @@ std::optional<BmpHeader> readBmpHeader(const uint8_t* bytes, size_t count) {
 
     BmpHeader header;
     header.dataOffset = le32(10);
+    header.infoSize = le32(14);
     // SDL reads every header size but 12 with the 40-byte layout.
-    if (le32(14) == 12) {
+    if (header.infoSize == kCoreInfoSize) {
         header.width = le16(18);
         header.height = le16(20);
         header.bitCount = le16(24);
@@ -55,7 +59,18 @@ uint64_t decodedBytes(const BmpHeader& header) {
     return cappedProduct(pitch, magnitude(header.height));
 }
 
+uint64_t fieldBytes(const BmpHeader& header) {
+    // Pixels of 15, 16 or 32 bits have masks after the header, unless the
+    // pixels follow it straight away without bitfields (the sum wraps as SDL's does).
+    const bool maskedBits = header.bitCount == 15 || header.bitCount == 16 || header.bitCount == 32;
+    const bool pixelsFollow = header.dataOffset == static_cast<uint32_t>(14 + header.infoSize);
+    const bool masks = maskedBits && ((header.compression == kRgb && !pixelsFollow) ||
+                                      header.compression == kBitfields);
+    return 14 + (header.infoSize == kCoreInfoSize ? 12 : 40) + (masks ? 12 : 0);
+}
+
 bool withinLimits(const BmpHeader& header, uint64_t fileSize) {
     const uint64_t available = fileSize > header.dataOffset ? fileSize - header.dataOffset : 0;
-    return leastPixelBytes(header) <= available && decodedBytes(header) <= kMaxDecodedBytes;
+    return fieldBytes(header) <= fileSize && leastPixelBytes(header) <= available &&
+           decodedBytes(header) <= kMaxDecodedBytes;
 }

@@ -16,6 +16,7 @@ struct BmpHeader {
     int64_t height = 0;        // negative: rows stored top-down
     uint32_t bitCount = 0;
     uint32_t compression = 0;  // 1 and 2 are run-length encoded; anything else is read as rows
+    uint32_t infoSize = 40;    // 12: the core header, with 16-bit sizes
 };
 
 // Enough leading bytes for every field, whichever header the file has.
@@ -24,9 +25,15 @@ constexpr size_t kBmpHeaderBytes = 34;
 // The largest surface a bitmap may decode to.
 constexpr uint64_t kMaxDecodedBytes = uint64_t{256} << 20;
 
-// The fields from a file's first bytes; bytes past the end read as zero, as
-// SDL reads them. Nothing when the bytes don't start with "BM".
+// The fields from a file's first bytes; bytes past the end read as zero.
+// Nothing when the bytes don't start with "BM".
 std::optional<BmpHeader> readBmpHeader(const uint8_t* bytes, size_t count);
+
+// The bytes of the headers SDL 1.2 reads as fields, the colour masks it
+// reads after them included. It reads a field past the end of the file as
+// whatever its stack held: a bit count, say, that makes it allocate
+// gigabytes, or decode bytes that were never a picture.
+uint64_t fieldBytes(const BmpHeader& header);
 
 // The fewest bytes from the data offset on that hold every uncompressed row.
 // The last row's padding is not counted: both SDL libraries load a 1- or
@@ -38,6 +45,7 @@ uint64_t leastPixelBytes(const BmpHeader& header);
 // pixels of fewer than 8 bits widened to one byte each. Saturates.
 uint64_t decodedBytes(const BmpHeader& header);
 
-// Whether a file of fileSize bytes can hold what the header claims, and the
-// surface it claims is no larger than kMaxDecodedBytes.
+// Whether a file of fileSize bytes holds every field SDL reads and can hold
+// the rows the header claims, and the surface it claims is no larger than
+// kMaxDecodedBytes.
 bool withinLimits(const BmpHeader& header, uint64_t fileSize);

@@ -248,6 +248,26 @@ std::vector<Case> corpus() {
         b.pixels = {0, 1};  // end of bitmap: every pixel left at index 0
     }));
 
+    // Headers cut short. SDL 1.2 reads a missing field as whatever its stack
+    // held, in practice the field it read just before: here the planes, 2040,
+    // become the bit count (255 bytes a pixel), and 256 x 65535 such pixels
+    // overflow SDL's int size, where zeros in their place claim 16 MiB.
+    add("core-header-cut-before-bit-count", "fail", [] {
+        Bmp b = sound(1, 1, 24);
+        b.headerSize = 12;
+        b.width = 256;
+        b.height = 65535;
+        b.planes = 2040;
+        return truncated(b.serialise(), 24);
+    });
+    // bmp_fuzzer's find: cut inside the planes, whose low byte 0x2D, with
+    // the height's high byte, 0x34, left before it, makes a bit count of
+    // 13357: SDL 1.2 allocated and cleared 413 MB for this 23-byte file.
+    add("core-header-cut-in-planes", "fail", [] {
+        return Bytes{'B', 'M', 0x3B, 0, 0, 0, 0, 0x3C, 0x33, 0x2D, 0x26, 0x1F, 0xF3, 0xFF, 0x0C, 0, 0,
+                     0, 0xE7, 0, 0x3C, 0x34, 0x2D};
+    });
+
     // Bit counts no bitmap has: some header only, the pixels as a 24-bit file.
     for (uint16_t bits : {0, 2, 7, 15, 48, 64, 2049, 65535})
         add("bits-" + std::to_string(bits), "either",

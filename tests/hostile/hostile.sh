@@ -7,6 +7,8 @@
 #   hostile.sh FRACTALS_RENDER FORGE_BMP DEFAULT_BITMAPS NAME [ALLOC_GUARD]
 #     NAME: lsd, logo, lsd2 or logo2
 #     ALLOC_GUARD: alloc_guard's library, preloaded unless under AddressSanitizer
+#   HOSTILE_CORPUS=DIR: the files in DIR instead of the forger's, each to be
+#     rendered or refused (a fuzzer's corpus replayed on another SDL library)
 # Prints one line per case: "NAME CASE rendered|refused".
 set -u
 
@@ -20,7 +22,13 @@ esac
 WORK=$(mktemp -d)
 trap 'chmod -R u+rwx "$WORK"; rm -rf "$WORK"' EXIT
 mkdir "$WORK/corpus"
-"$FORGE" corpus "$WORK/corpus" || { echo "forge_bmp failed" >&2; exit 1; }
+if [ -n "${HOSTILE_CORPUS:-}" ]; then
+    for file in "$HOSTILE_CORPUS"/*; do
+        cp "$file" "$WORK/corpus/${file##*/}.bmp" && echo "${file##*/} either"
+    done >"$WORK/corpus/cases.txt"
+else
+    "$FORGE" corpus "$WORK/corpus" || { echo "forge_bmp failed" >&2; exit 1; }
+fi
 
 # Cases that are not bitmap files at all: made here, not by the forger.
 extra_cases=(directory unreadable fifo dangling-link)

@@ -9,5 +9,8 @@ const char* __asan_default_options() { return "fast_unwind_on_malloc=0:detect_le
 
 const char* __lsan_default_options() { return "print_suppressions=0:suppressions=" FRACTALS_LSAN_SUPPRESSIONS; }
 
-const char* __ubsan_default_options() { return "print_stacktrace=1"; }
+// The suppressions cover SDL's code only, whose checks for them are recoverable.
+const char* __ubsan_default_options() {
+    return "print_stacktrace=1:halt_on_error=1:suppressions=" FRACTALS_UBSAN_SUPPRESSIONS;
+}
 }
