@@ -25,7 +25,7 @@
 #include "app/AppWindow.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FastRenderer.h"
-#include "fractal/InstructionSets.h"
+#include "kernels/InstructionSets.h"
 #include "fractal/LiteralRenderer.h"
 #include "surface/DisplayFormat.h"
 #include "surface/SurfaceHandle.h"

@@ -17,7 +17,7 @@
 #include "app/AppWindow.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
-#include "fractal/InstructionSets.h"
+#include "kernels/InstructionSets.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "app/ErrorBox.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
-#include "fractal/InstructionSets.h"
+#include "kernels/InstructionSets.h"
 
 int main(int, char**) {
     try {

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "app/ErrorMsg.h"
-#include "fractal/FastKernels.h"
-#include "fractal/InstructionSets.h"
+#include "kernels/FastKernels.h"
+#include "kernels/InstructionSets.h"
 #include "fractal/JuliaState.h"
 #include "support/KernelVersions.h"
 #include "support/RandomCases.h"

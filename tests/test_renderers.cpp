@@ -25,7 +25,7 @@
 #include "app/ErrorMsg.h"
 #include "fractal/ExactShortcuts.h"
 #include "fractal/FastRenderer.h"
-#include "fractal/InstructionSets.h"
+#include "kernels/InstructionSets.h"
 #include "fractal/JuliaMaths.h"
 #include "fractal/LiteralRenderer.h"
 #include "support/KernelVersions.h"

@@ -16,7 +16,7 @@
 #include "app/AppWindow.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
-#include "fractal/InstructionSets.h"
+#include "kernels/InstructionSets.h"
 #include "surface/DisplayFormat.h"
 #include "surface/FrameDigest.h"
 

@@ -24,7 +24,7 @@
 #include "app/ErrorBox.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
-#include "fractal/InstructionSets.h"
+#include "kernels/InstructionSets.h"
 #include "surface/FrameDigest.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "app/AppWindow.h"
 #include "fractal/ExactShortcuts.h"
-#include "fractal/FastKernels.h"
+#include "kernels/FastKernels.h"
 #include "fractal/JuliaMaths.h"
 #include "surface/PixelAccess.h"
 #include "surface/SurfaceHandle.h"

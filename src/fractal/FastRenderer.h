@@ -47,8 +47,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "fractal/FastKernels.h"
-#include "fractal/InstructionSets.h"
+#include "kernels/FastKernels.h"
+#include "kernels/InstructionSets.h"
 #include "fractal/JuliaRenderer.h"
 #include "fractal/JuliaState.h"
 #include "fractal/LiteralRenderer.h"

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "fractal/InstructionSets.h"
+#include "kernels/InstructionSets.h"
 #include "fractal/JuliaState.h"
 
 class AppWindow;

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "app/AppWindow.h"
-#include "fractal/FastKernels.h"
-#include "fractal/InstructionSets.h"
+#include "kernels/FastKernels.h"
+#include "kernels/InstructionSets.h"
 #include "fractal/JuliaState.h"
 #include "surface/DisplayFormat.h"
 #include "surface/PixelAccess.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/ErrorMsg.h"
-#include "fractal/InstructionSets.h"
+#include "kernels/InstructionSets.h"
 
 namespace testsupport {
 

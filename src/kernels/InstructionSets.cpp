@@ -1,10 +1,10 @@
-#include "fractal/InstructionSets.h"
+#include "kernels/InstructionSets.h"
 
 #include <cstdlib>
 #include <cstring>
 
 #include "app/ErrorMsg.h"
-#include "fractal/FastKernels.h"
+#include "kernels/FastKernels.h"
 
 namespace {
 

@@ -22,8 +22,6 @@
 namespace simdlanes {
 namespace {
 
-#define LANES_INLINE [[gnu::always_inline]] inline
-
 // Doubles in a register.
 #if defined(__AVX512F__)
 constexpr int kLanes = 8;
@@ -45,24 +43,24 @@ struct DoublePair {
 };
 
 template <typename Vector, typename T>
-LANES_INLINE Vector load(const T* p) {
+[[gnu::always_inline]] inline Vector load(const T* p) {
     Vector v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
 
 template <typename Vector, typename T>
-LANES_INLINE void store(T* p, const Vector& v) {
+[[gnu::always_inline]] inline void store(T* p, const Vector& v) {
     std::memcpy(p, &v, sizeof v);
 }
 
 // Every lane set to v. Subtracting a zero vector is exact for every double,
 // -0.0 included (adding one would turn -0.0 into +0.0), and compiles to a
 // plain broadcast.
-LANES_INLINE Doubles broadcast(double v) { return v - Doubles{}; }
+[[gnu::always_inline]] inline Doubles broadcast(double v) { return v - Doubles{}; }
 
 template <typename To, typename From>
-LANES_INLINE To as(const From& v) {
+[[gnu::always_inline]] inline To as(const From& v) {
     static_assert(sizeof(To) == sizeof(From), "one register seen as another type");
     To to;
     std::memcpy(&to, &v, sizeof to);
@@ -83,171 +81,176 @@ LANES_INLINE To as(const From& v) {
 
 // The masked forms with every lane set: GCC 12 warns about the undefined
 // register the unmasked ones start from.
-LANES_INLINE bool anyLane(const Masks& m) {
+[[gnu::always_inline]] inline bool anyLane(const Masks& m) {
     return _mm512_test_epi64_mask(as<__m512i>(m), as<__m512i>(m)) != 0;
 }
-LANES_INLINE Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
+[[gnu::always_inline]] inline Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
     return as<Doubles>(
         _mm512_mask_blend_pd(_mm512_movepi64_mask(as<__m512i>(m)), as<__m512d>(b), as<__m512d>(a)));
 }
-LANES_INLINE Doubles lesser(const Doubles& a, const Doubles& b) {
+[[gnu::always_inline]] inline Doubles lesser(const Doubles& a, const Doubles& b) {
     return as<Doubles>(_mm512_maskz_min_pd(0xFF, as<__m512d>(a), as<__m512d>(b)));
 }
-LANES_INLINE Floats lesser(const Floats& a, const Floats& b) {
+[[gnu::always_inline]] inline Floats lesser(const Floats& a, const Floats& b) {
     return as<Floats>(_mm512_maskz_min_ps(0xFFFF, as<__m512>(a), as<__m512>(b)));
 }
-LANES_INLINE Doubles widenLanes(const uint8_t* p) {
+[[gnu::always_inline]] inline Doubles widenLanes(const uint8_t* p) {
     const __m256i ints = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
     return as<Doubles>(_mm512_maskz_cvtepi32_pd(0xFF, ints));
 }
-LANES_INLINE DoublePair widenBytes(const uint8_t* p) {
+[[gnu::always_inline]] inline DoublePair widenBytes(const uint8_t* p) {
     return {widenLanes(p), widenLanes(p + kLanes)};
 }
-LANES_INLINE Doubles widenFloats(const float* p) {
+[[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
     return as<Doubles>(_mm512_maskz_cvtps_pd(0xFF, _mm256_loadu_ps(p)));
 }
-LANES_INLINE Floats narrow(const Doubles& low, const Doubles& high) {
+[[gnu::always_inline]] inline Floats narrow(const Doubles& low, const Doubles& high) {
     const __m256 l = _mm512_maskz_cvtpd_ps(0xFF, as<__m512d>(low));
     const __m256 h = _mm512_maskz_cvtpd_ps(0xFF, as<__m512d>(high));
     return as<Floats>(_mm512_insertf32x8(_mm512_castps256_ps512(l), h, 1));
 }
-LANES_INLINE Ints channelBytes(const Floats& v) {
+[[gnu::always_inline]] inline Ints channelBytes(const Floats& v) {
     return as<Ints>(_mm512_maskz_cvttps_epi32(0xFFFF, as<__m512>(v))) & 255;
 }
 
 #elif defined(__AVX2__)
 
-LANES_INLINE bool anyLane(const Masks& m) {
+[[gnu::always_inline]] inline bool anyLane(const Masks& m) {
     return !_mm256_testz_si256(as<__m256i>(m), as<__m256i>(m));
 }
-LANES_INLINE Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
+[[gnu::always_inline]] inline Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
     return as<Doubles>(_mm256_blendv_pd(as<__m256d>(b), as<__m256d>(a), as<__m256d>(m)));
 }
-LANES_INLINE Doubles lesser(const Doubles& a, const Doubles& b) {
+[[gnu::always_inline]] inline Doubles lesser(const Doubles& a, const Doubles& b) {
     return as<Doubles>(_mm256_min_pd(as<__m256d>(a), as<__m256d>(b)));
 }
-LANES_INLINE Floats lesser(const Floats& a, const Floats& b) {
+[[gnu::always_inline]] inline Floats lesser(const Floats& a, const Floats& b) {
     return as<Floats>(_mm256_min_ps(as<__m256>(a), as<__m256>(b)));
 }
-LANES_INLINE Doubles widenLanes(const uint8_t* p) {
+[[gnu::always_inline]] inline Doubles widenLanes(const uint8_t* p) {
     return as<Doubles>(_mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(load<int32_t>(p)))));
 }
-LANES_INLINE DoublePair widenBytes(const uint8_t* p) {
+[[gnu::always_inline]] inline DoublePair widenBytes(const uint8_t* p) {
     return {widenLanes(p), widenLanes(p + kLanes)};
 }
-LANES_INLINE Doubles widenFloats(const float* p) {
+[[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
     return as<Doubles>(_mm256_cvtps_pd(_mm_loadu_ps(p)));
 }
-LANES_INLINE Floats narrow(const Doubles& low, const Doubles& high) {
+[[gnu::always_inline]] inline Floats narrow(const Doubles& low, const Doubles& high) {
     return as<Floats>(
         _mm256_set_m128(_mm256_cvtpd_ps(as<__m256d>(high)), _mm256_cvtpd_ps(as<__m256d>(low))));
 }
-LANES_INLINE Ints channelBytes(const Floats& v) {
+[[gnu::always_inline]] inline Ints channelBytes(const Floats& v) {
     return as<Ints>(_mm256_cvttps_epi32(as<__m256>(v))) & 255;
 }
 
 #elif defined(__SSE2__)
 
-LANES_INLINE bool anyLane(const Masks& m) { return _mm_movemask_pd(as<__m128d>(m)) != 0; }
-LANES_INLINE Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
+[[gnu::always_inline]] inline bool anyLane(const Masks& m) {
+    return _mm_movemask_pd(as<__m128d>(m)) != 0;
+}
+[[gnu::always_inline]] inline Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
     const __m128d mask = as<__m128d>(m);
     return as<Doubles>(
         _mm_or_pd(_mm_and_pd(mask, as<__m128d>(a)), _mm_andnot_pd(mask, as<__m128d>(b))));
 }
-LANES_INLINE Doubles lesser(const Doubles& a, const Doubles& b) {
+[[gnu::always_inline]] inline Doubles lesser(const Doubles& a, const Doubles& b) {
     return as<Doubles>(_mm_min_pd(as<__m128d>(a), as<__m128d>(b)));
 }
-LANES_INLINE Floats lesser(const Floats& a, const Floats& b) {
+[[gnu::always_inline]] inline Floats lesser(const Floats& a, const Floats& b) {
     return as<Floats>(_mm_min_ps(as<__m128>(a), as<__m128>(b)));
 }
 // Four bytes widened at once, then converted two by two.
-LANES_INLINE DoublePair widenBytes(const uint8_t* p) {
+[[gnu::always_inline]] inline DoublePair widenBytes(const uint8_t* p) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i words = _mm_unpacklo_epi8(_mm_cvtsi32_si128(load<int32_t>(p)), zero);
     const __m128i ints = _mm_unpacklo_epi16(words, zero);
     return {as<Doubles>(_mm_cvtepi32_pd(ints)),
             as<Doubles>(_mm_cvtepi32_pd(_mm_shuffle_epi32(ints, 0xEE)))};
 }
-LANES_INLINE Doubles widenFloats(const float* p) {
+[[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
     return as<Doubles>(
         _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)))));
 }
-LANES_INLINE Floats narrow(const Doubles& low, const Doubles& high) {
+[[gnu::always_inline]] inline Floats narrow(const Doubles& low, const Doubles& high) {
     return as<Floats>(
         _mm_movelh_ps(_mm_cvtpd_ps(as<__m128d>(low)), _mm_cvtpd_ps(as<__m128d>(high))));
 }
-LANES_INLINE Ints channelBytes(const Floats& v) {
+[[gnu::always_inline]] inline Ints channelBytes(const Floats& v) {
     return as<Ints>(_mm_cvttps_epi32(as<__m128>(v))) & 255;
 }
 
 #elif defined(__wasm_simd128__)
 
 // Without these the compiler builds vectors lane by lane through memory.
-LANES_INLINE bool anyLane(const Masks& m) { return wasm_v128_any_true(as<v128_t>(m)); }
-LANES_INLINE Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
+[[gnu::always_inline]] inline bool anyLane(const Masks& m) {
+    return wasm_v128_any_true(as<v128_t>(m));
+}
+[[gnu::always_inline]] inline Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
     return as<Doubles>(wasm_v128_bitselect(as<v128_t>(a), as<v128_t>(b), as<v128_t>(m)));
 }
 // pmin(b, a) is a < b ? a : b, NaN included.
-LANES_INLINE Doubles lesser(const Doubles& a, const Doubles& b) {
+[[gnu::always_inline]] inline Doubles lesser(const Doubles& a, const Doubles& b) {
     return as<Doubles>(wasm_f64x2_pmin(as<v128_t>(b), as<v128_t>(a)));
 }
 // Used only for the ceiling, whose a is never NaN. The compiler builds the
 // plain "v > 255 ? 255 : v" as min, whose NaN's bits the engine chooses;
 // this min gives the same bits.
-LANES_INLINE Floats lesser(const Floats& a, const Floats& b) {
+[[gnu::always_inline]] inline Floats lesser(const Floats& a, const Floats& b) {
     return as<Floats>(wasm_f32x4_min(as<v128_t>(a), as<v128_t>(b)));
 }
-LANES_INLINE DoublePair widenBytes(const uint8_t* p) {
-    const v128_t ints = wasm_u32x4_extend_low_u16x8(wasm_u16x8_extend_low_u8x16(wasm_v128_load32_zero(p)));
+[[gnu::always_inline]] inline DoublePair widenBytes(const uint8_t* p) {
+    const v128_t ints =
+        wasm_u32x4_extend_low_u16x8(wasm_u16x8_extend_low_u8x16(wasm_v128_load32_zero(p)));
     return {as<Doubles>(wasm_f64x2_convert_low_i32x4(ints)),
             as<Doubles>(wasm_f64x2_convert_low_i32x4(wasm_i32x4_shuffle(ints, ints, 2, 3, 2, 3)))};
 }
-LANES_INLINE Doubles widenFloats(const float* p) {
+[[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
     return as<Doubles>(wasm_f64x2_promote_low_f32x4(wasm_v128_load64_zero(p)));
 }
-LANES_INLINE Floats narrow(const Doubles& low, const Doubles& high) {
+[[gnu::always_inline]] inline Floats narrow(const Doubles& low, const Doubles& high) {
     const v128_t l = wasm_f32x4_demote_f64x2_zero(as<v128_t>(low));
     const v128_t h = wasm_f32x4_demote_f64x2_zero(as<v128_t>(high));
     return as<Floats>(wasm_i32x4_shuffle(l, h, 0, 1, 4, 5));
 }
 // The conversion saturates (2^31 gives 0x7FFFFFFF): lanes of magnitude
 // 2^31 or more are cleared to the 0 channelByte gives; NaN converts to 0.
-LANES_INLINE Ints channelBytes(const Floats& v) {
+[[gnu::always_inline]] inline Ints channelBytes(const Floats& v) {
     const v128_t inRange = wasm_f32x4_lt(wasm_f32x4_abs(as<v128_t>(v)), wasm_f32x4_splat(0x1p31f));
     return as<Ints>(wasm_v128_and(wasm_i32x4_trunc_sat_f32x4(as<v128_t>(v)), inRange)) & 255;
 }
 
 #else
 
-LANES_INLINE bool anyLane(const Masks& m) {
+[[gnu::always_inline]] inline bool anyLane(const Masks& m) {
     bool any = false;
     for (int i = 0; i < kLanes; ++i) any |= m[i] != 0;
     return any;
 }
-LANES_INLINE Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
+[[gnu::always_inline]] inline Doubles select(const Masks& m, const Doubles& a, const Doubles& b) {
     return m ? a : b;
 }
 template <typename Vector>
-LANES_INLINE Vector lesser(const Vector& a, const Vector& b) {
+[[gnu::always_inline]] inline Vector lesser(const Vector& a, const Vector& b) {
     return a < b ? a : b;
 }
-LANES_INLINE DoublePair widenBytes(const uint8_t* p) {
+[[gnu::always_inline]] inline DoublePair widenBytes(const uint8_t* p) {
     DoublePair d;
     for (int i = 0; i < kLanes; ++i) d.low[i] = p[i], d.high[i] = p[kLanes + i];
     return d;
 }
-LANES_INLINE Doubles widenFloats(const float* p) {
+[[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
     Doubles d;
     for (int i = 0; i < kLanes; ++i) d[i] = p[i];
     return d;
 }
-LANES_INLINE Floats narrow(const Doubles& low, const Doubles& high) {
+[[gnu::always_inline]] inline Floats narrow(const Doubles& low, const Doubles& high) {
     Floats f;
     for (int i = 0; i < kLanes; ++i) f[i] = static_cast<float>(low[i]);
     for (int i = 0; i < kLanes; ++i) f[kLanes + i] = static_cast<float>(high[i]);
     return f;
 }
-LANES_INLINE Ints channelBytes(const Floats& v) {
+[[gnu::always_inline]] inline Ints channelBytes(const Floats& v) {
     Ints bytes;
     for (int i = 0; i < kFloatLanes; ++i) bytes[i] = julia::channelByte(v[i]);
     return bytes;
@@ -257,7 +260,7 @@ LANES_INLINE Ints channelBytes(const Floats& v) {
 
 // lesser for sinePeakMargin's clamp.
 struct Lesser {
-    LANES_INLINE Doubles operator()(const Doubles& a, const Doubles& b) const {
+    [[gnu::always_inline]] inline Doubles operator()(const Doubles& a, const Doubles& b) const {
         return lesser(a, b);
     }
 };

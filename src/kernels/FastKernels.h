@@ -13,7 +13,7 @@
 #include "fractal/Complex.h"
 #include "fractal/JuliaState.h"
 #include "surface/ColourMap.h"
-#include "surface/RowAccess.h"
+#include "kernels/RowAccess.h"
 
 namespace fastkernels {
 

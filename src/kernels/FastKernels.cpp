@@ -1,4 +1,4 @@
-// The fast renderer's kernels for one instruction set. CMakeLists.txt
+// The fast renderer's kernels for one instruction set. The CMakeLists.txt beside it
 // compiles this file once per set, naming it in FRACTALS_KERNEL_SET and
 // giving that set's flags; the flags pick the register width (SimdLanes.h),
 // so every version works in whole registers of its own set. Everything here
@@ -6,10 +6,10 @@
 // shared headers is always inlined: no code built for one set can serve
 // another. Every lane does the reference's double operations in the
 // reference's order (FMA never used), so the widths change nothing.
-#include "fractal/FastKernels.h"
+#include "kernels/FastKernels.h"
 
 #include "fractal/ExactShortcuts.h"
-#include "fractal/SimdLanes.h"
+#include "kernels/SimdLanes.h"
 
 #ifndef FRACTALS_KERNEL_SET
 #error "compiled once per instruction set, with FRACTALS_KERNEL_SET naming it"
@@ -21,8 +21,6 @@ namespace {
 
 using namespace julia;
 using namespace simdlanes;
-
-#define KERNEL_INLINE [[gnu::always_inline]] inline
 
 static_assert(kLanes <= kWidestLanes, "the count table holds the widest vector");
 static_assert(kColumns % kFloatLanes == 0, "rows split into whole registers");
@@ -41,8 +39,8 @@ struct Orbits {
     Masks running;
 };
 
-KERNEL_INLINE void startOrbits(Orbits& o, const double* re0, const Doubles& startIm,
-                               const FractalPixelByCount& table) {
+[[gnu::always_inline]] inline void startOrbits(Orbits& o, const double* re0, const Doubles& startIm,
+                                               const FractalPixelByCount& table) {
     o.startRe = o.zRe = load<Doubles>(re0);
     o.zIm = startIm;
     o.count = broadcast(double{kMaxIterations});
@@ -55,9 +53,10 @@ KERNEL_INLINE void startOrbits(Orbits& o, const double* re0, const Doubles& star
 // order of its factors, NaN or not), so one product added to itself. Lanes
 // that have escaped keep iterating (harmlessly, even to infinity) until the
 // group is done.
-KERNEL_INLINE void stepOrbits(Orbits& o, int iteration, const Doubles& n, const Doubles& cRe,
-                              const Doubles& cIm, const Doubles& startIm,
-                              const FractalPixelByCount& table) {
+[[gnu::always_inline]] inline void stepOrbits(Orbits& o, int iteration, const Doubles& n,
+                                              const Doubles& cRe, const Doubles& cIm,
+                                              const Doubles& startIm,
+                                              const FractalPixelByCount& table) {
     const Doubles product = o.zRe * o.zIm;
     const Doubles re = o.zRe * o.zRe - o.zIm * o.zIm + cRe;
     const Doubles im = product + product + cIm;
@@ -101,8 +100,9 @@ void escapeCounts(const double* re0, double im0, Complex c, const FractalPixelBy
 
 // mixChannel: the mix of two channel bytes scaled by the fractal colour,
 // rounded to float, capped at 255 from above only (NaN stays NaN).
-KERNEL_INLINE Floats mixChannels(const uint8_t* a, const uint8_t* b, const Doubles& weight,
-                                 const Doubles& complement, const Doubles* fractalPixel) {
+[[gnu::always_inline]] inline Floats mixChannels(const uint8_t* a, const uint8_t* b,
+                                                 const Doubles& weight, const Doubles& complement,
+                                                 const Doubles* fractalPixel) {
     const DoublePair first = widenBytes(a), second = widenBytes(b);
     const Doubles low = (first.low * weight + second.low * complement) * fractalPixel[0];
     const Doubles high = (first.high * weight + second.high * complement) * fractalPixel[1];
@@ -110,8 +110,8 @@ KERNEL_INLINE Floats mixChannels(const uint8_t* a, const uint8_t* b, const Doubl
 }
 
 // The sine test's least margin for the pixels from x on, one register of doubles.
-KERNEL_INLINE Doubles leastMargin(const double* counts, const float* fedRed,
-                                  const float* fedGreen) {
+[[gnu::always_inline]] inline Doubles leastMargin(const double* counts, const float* fedRed,
+                                                  const float* fedGreen) {
     const Doubles n = load<Doubles>(counts);
     const Doubles red = sinePeakMargin(n * widenFloats(fedRed) * kSineScale, simdlanes::Lesser{});
     const Doubles green =
@@ -120,7 +120,7 @@ KERNEL_INLINE Doubles leastMargin(const double* counts, const float* fedRed,
 }
 
 template <bool kTest>
-KERNEL_INLINE bool shadeRowOf(const ShadeRow& row) {
+[[gnu::always_inline]] inline bool shadeRowOf(const ShadeRow& row) {
     // Locals: stores through the output pointers could otherwise alias `row`.
     const double* counts = row.counts;
     const double* fractalPixels = row.fractalPixels;
