@@ -16,10 +16,10 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "x11-utils | zenity | kdialog")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "animated Julia set over a mix of two bitmaps")
 # The description's lines, at most 80 characters each as Debian asks.
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
-  "A small demo: a 320 x 240 window shows an animated Julia set whose colour"
+  "A small demo: a ${AREA_WIDTH} x ${AREA_HEIGHT} window shows an animated Julia set whose colour"
   "scales a weighted mix of two bitmaps; Up and Down switch the bitmap of each"
   "pair. The menu entry runs it on the four bitmaps the package installs; from"
-  "a terminal it reads lsd.bmp, logo.bmp, lsd2.bmp and logo2.bmp from the"
+  "a terminal it reads ${BITMAP_A_0}, ${BITMAP_A_1}, ${BITMAP_B_0} and ${BITMAP_B_1} from the"
   "current folder. fractals-render draws the same frames without a window, to"
   "save them as BMP files or to measure the frame rate.")
 include(CPack)

@@ -20,7 +20,7 @@ pack() {
     local stage="$WINDOWS_DIR/Fractals" cross="$WINDOWS_DIR/cross"
     rm -rf "$stage" "$WINDOWS_DIR/Fractals-windows.zip" && mkdir -p "$stage"
     cp "$cross/demo/fractals.exe" "$cross/fractals-render.exe" "$SDL_PREFIX/bin/SDL.dll" \
-        "$cross"/demo/{lsd,logo,lsd2,logo2}.bmp "$stage/"
+        "$cross"/demo/*.bmp "$stage/"
     "$HOST-strip" "$stage"/*.exe "$stage/SDL.dll"
     # Text files with Windows' line ends; SDL's licence beside SDL.dll, as the LGPL asks.
     sed 's/$/\r/' "$cross/README.txt" >"$stage/README.txt"

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/AppWindow.h"
+#include "app/Demo.h"
 #include "app/ErrorBox.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
@@ -14,7 +15,7 @@
 int main(int, char**) {
     try {
         const InstructionSet kernelSet = instructionSetFromEnvironment();
-        AppWindow window("Fractals", 320, 240, 0, false);
+        AppWindow window("Fractals", kAreaWidth, kAreaHeight, 0, false);
         window.scene = std::make_unique<FractalScene>(makeRenderer(RendererKind::fast, kernelSet));
         window.run();
     } catch (const ErrorMsg& error) {

@@ -162,9 +162,12 @@ struct MaskSet {
     Uint32 r, g, b, a;
 };
 
+// Only the usual 32-bit layout stores a colour 0xRRGGBB as it is; with an
+// alpha mask SDL_MapRGB sets its bits too.
 TEST(ColourMap, TrueColourEqualsSdlMapRGBForEveryColour) {
     const MaskSet formats[] = {
         {"xrgb8888", 32, 0xFF0000, 0xFF00, 0xFF, 0},
+        {"argb8888", 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000},
         {"rgba8888", 32, 0xFF000000, 0xFF0000, 0xFF00, 0xFF},
         {"rgb565", 16, 0xF800, 0x07E0, 0x001F, 0},
         {"xrgb1555", 16, 0x7C00, 0x03E0, 0x001F, 0},
@@ -179,9 +182,14 @@ TEST(ColourMap, TrueColourEqualsSdlMapRGBForEveryColour) {
         ColourMap colours;
         colours.prepare(s->format);
         ASSERT_TRUE(colours.trueColour());
+        const bool direct = coloursArePixels(s->format);
+        EXPECT_EQ(direct, std::string(m.name) == "xrgb8888");
         for (uint32_t c = 0; c < (1u << 24); ++c) {
             const uint8_t r = c >> 16, g = c >> 8, b = c;
             ASSERT_EQ(colours.map(r, g, b), SDL_MapRGB(s->format, r, g, b)) << std::hex << c;
+            if (direct) {
+                ASSERT_EQ(SDL_MapRGB(s->format, r, g, b), c) << std::hex << c;
+            }
         }
     }
 }

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "app/Demo.h"
+
 namespace {
 
 // A whole decimal number with no sign, spaces or trailing text.
@@ -133,28 +135,34 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
 }
 
 const char* renderUsage() {
-    return "usage: fractals-render [options]\n"
-           "Renders frames of the Fractals demo without a window and reports the frame rate.\n"
-           "\n"
-           "  --images DIR        where lsd.bmp, logo.bmp, lsd2.bmp, logo2.bmp are\n"
-           "                      (default: the current directory)\n"
-           "  --frames N          frames to render, at least 1 (default 100)\n"
-           "  --format F          display format: xrgb8888, rgb565, rgb888 or index8\n"
-           "                      (default xrgb8888)\n"
-           "  --renderer R        fast or literal (default fast)\n"
-           "  --keys F:KEY,...    press KEY (up or down) while frame F handles its events;\n"
-           "                      frames count from 0, so it shows from frame F+1\n"
-           "  --save F,F,...      write these frames as frame-NNNNN.bmp ...\n"
-           "  --out DIR           ... into DIR (created if missing)\n"
-           "  --digest            print \"digest: HEX\", one hash of every frame's pixels,\n"
-           "                      the same for the same frames on every platform\n"
-           "  --help              show this text\n"
-           "  --version           show the version\n"
-           "\n"
-           "The environment variable FRACTALS_CPU picks the fast renderer's version:\n"
-           "baseline, avx2 or avx512 (default: the best this processor runs).\n"
-           "The frame rate counts rendering only, not the writing of saved frames.\n"
-           "Exit status: 0 done, 1 failure (such as a missing bitmap), 2 bad command line.\n";
+    static const std::string usage =
+        std::string(
+            "usage: fractals-render [options]\n"
+            "Renders frames of the Fractals demo without a window and reports the frame "
+            "rate.\n"
+            "\n"
+            "  --images DIR        where ") +
+        kBitmapNamesA[0] + ", " + kBitmapNamesA[1] + ", " + kBitmapNamesB[0] + ", " +
+        kBitmapNamesB[1] + " are\n" +
+        "                      (default: the current directory)\n"
+        "  --frames N          frames to render, at least 1 (default 100)\n"
+        "  --format F          display format: xrgb8888, rgb565, rgb888 or index8\n"
+        "                      (default xrgb8888)\n"
+        "  --renderer R        fast or literal (default fast)\n"
+        "  --keys F:KEY,...    press KEY (up or down) while frame F handles its events;\n"
+        "                      frames count from 0, so it shows from frame F+1\n"
+        "  --save F,F,...      write these frames as frame-NNNNN.bmp ...\n"
+        "  --out DIR           ... into DIR (created if missing)\n"
+        "  --digest            print \"digest: HEX\", one hash of every frame's pixels,\n"
+        "                      the same for the same frames on every platform\n"
+        "  --help              show this text\n"
+        "  --version           show the version\n"
+        "\n"
+        "The environment variable FRACTALS_CPU picks the fast renderer's version:\n"
+        "baseline, avx2 or avx512 (default: the best this processor runs).\n"
+        "The frame rate counts rendering only, not the writing of saved frames.\n"
+        "Exit status: 0 done, 1 failure (such as a missing bitmap), 2 bad command line.\n";
+    return usage.c_str();
 }
 
 std::string savedFrameName(int frame) {

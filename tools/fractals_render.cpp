@@ -14,6 +14,7 @@
 #include "RenderOptions.h"
 #include "ScriptedKeys.h"
 #include "app/AppWindow.h"
+#include "app/Demo.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
 #include "kernels/InstructionSets.h"
@@ -21,9 +22,6 @@
 #include "surface/FrameDigest.h"
 
 namespace {
-
-const char* const kNamesA[] = {"lsd.bmp", "logo.bmp"};
-const char* const kNamesB[] = {"lsd2.bmp", "logo2.bmp"};
 
 // Offscreen: the frame's events are the scripted keys, and there is nothing
 // to present. Each key is reported once the scene has handled it, that is at
@@ -46,7 +44,7 @@ private:
         if (handled == SDLK_UNKNOWN) return;
         std::printf("frame %d: %s, bitmaps from frame %d on: %s and %s\n", keys.frame(),
                     handled == SDLK_UP ? "Up" : "Down", keys.frame() + 1,
-                    kNamesA[scene.selectA], kNamesB[scene.selectB]);
+                    kBitmapNamesA[scene.selectA], kBitmapNamesB[scene.selectB]);
         handled = SDLK_UNKNOWN;
     }
 

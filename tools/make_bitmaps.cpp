@@ -16,13 +16,12 @@
 #include <string>
 #include <vector>
 
+#include "app/Demo.h"
 #include "surface/DisplayFormat.h"
 #include "surface/PixelAccess.h"
 
 namespace {
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
 constexpr double kPi = 3.14159265358979323846;
 
 struct Rgb {
@@ -48,12 +47,13 @@ constexpr Rgb kLime{160, 255, 64};
 
 class Canvas {
 public:
-    Canvas() : pixels(kWidth * kHeight) {}
+    Canvas() : pixels(kAreaWidth * kAreaHeight) {}
 
     void set(int x, int y, Rgb colour) {
-        if (x >= 0 && y >= 0 && x < kWidth && y < kHeight) pixels[y * kWidth + x] = colour;
+        if (x >= 0 && y >= 0 && x < kAreaWidth && y < kAreaHeight)
+            pixels[y * kAreaWidth + x] = colour;
     }
-    Rgb at(int x, int y) const { return pixels[y * kWidth + x]; }
+    Rgb at(int x, int y) const { return pixels[y * kAreaWidth + x]; }
 
     void fillRect(int x0, int y0, int w, int h, Rgb colour) {
         for (int y = y0; y < y0 + h; ++y)
@@ -63,16 +63,16 @@ public:
     // Paints every pixel with the colour the function gives for it.
     template <typename Paint>
     void paint(Paint colourAt) {
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x) set(x, y, colourAt(x, y));
+        for (int y = 0; y < kAreaHeight; ++y)
+            for (int x = 0; x < kAreaWidth; ++x) set(x, y, colourAt(x, y));
     }
 
     // SDL writes the BMP; a 32-bit surface is stored as 24 bits per pixel.
     bool save(const std::string& path) const {
-        const SurfacePtr s = createDisplaySurface(DisplayFormat::xrgb8888, kWidth, kHeight);
+        const SurfacePtr s = createDisplaySurface(DisplayFormat::xrgb8888, kAreaWidth, kAreaHeight);
         if (!s) return false;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x) {
+        for (int y = 0; y < kAreaHeight; ++y)
+            for (int x = 0; x < kAreaWidth; ++x) {
                 const Rgb c = at(x, y);
                 writePixel(s.get(), x, y, SDL_MapRGB(s->format, c.r, c.g, c.b));
             }
@@ -133,15 +133,15 @@ Canvas rings() {
 // rows of "text" blocks; the rest black.
 Canvas logo() {
     Canvas c;
-    c.fillRect(0, 30, kWidth, 18, kMagenta);
-    c.fillRect(0, 140, kWidth, 8, kCyan);
+    c.fillRect(0, 30, kAreaWidth, 18, kMagenta);
+    c.fillRect(0, 140, kAreaWidth, 8, kCyan);
     const Rgb letters[] = {kYellow, kWhite};
-    drawText(c, "FRACTALS", kWidth / 2, 64, 6, letters, 2);
+    drawText(c, "FRACTALS", kAreaWidth / 2, 64, 6, letters, 2);
     // Ragged lines of words, like a paragraph under a heading.
     unsigned seed = 7;
     for (int line = 0; line < 5; ++line) {
         int x = 24;
-        while (x < kWidth - 40) {
+        while (x < kAreaWidth - 40) {
             seed = seed * 1103515245u + 12345u;
             const int word = 10 + static_cast<int>((seed >> 16) % 34);
             c.fillRect(x, 162 + line * 14, word, 8, line % 2 ? kGreen : kRed);
@@ -186,8 +186,8 @@ int main(int argc, char** argv) {
     const struct {
         const char* name;
         Canvas picture;
-    } files[] = {{"lsd.bmp", rings()}, {"logo.bmp", logo()}, {"lsd2.bmp", stripes()},
-                 {"logo2.bmp", sunburst()}};
+    } files[] = {{kBitmapNamesA[0], rings()}, {kBitmapNamesA[1], logo()},
+                 {kBitmapNamesB[0], stripes()}, {kBitmapNamesB[1], sunburst()}};
     for (const auto& file : files) {
         const std::string path = dir + "/" + file.name;
         if (!file.picture.save(path)) {

@@ -21,6 +21,7 @@
 #include "RenderOptions.h"
 #include "ScriptedKeys.h"
 #include "app/AppWindow.h"
+#include "app/Demo.h"
 #include "app/ErrorBox.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
@@ -28,9 +29,6 @@
 #include "surface/FrameDigest.h"
 
 namespace {
-
-constexpr int32_t kWidth = 320;
-constexpr int32_t kHeight = 240;
 
 // The page shows the result and keeps it for scripts (web/page.js).
 EM_JS(void, reportDigest, (int frames, const char* hex), {
@@ -50,7 +48,8 @@ public:
                 // keeps the display in memory and the host shows it. 32 bits,
                 // as the desktop has on a true-colour screen.
                 setenv("SDL_VIDEODRIVER", "dummy", 1);
-                window = std::make_unique<AppWindow>("Fractals", kWidth, kHeight, 32, false);
+                window =
+                    std::make_unique<AppWindow>("Fractals", kAreaWidth, kAreaHeight, 32, false);
             }
             window->scene.reset();  // the old scene's bitmaps go before the new ones load
             // WebAssembly has one version of the kernels: nothing to choose.
@@ -134,7 +133,7 @@ private:
     }
 
     std::unique_ptr<AppWindow> window;  // SDL starts once, with the first scene
-    BrowserHost host{kWidth, kHeight};
+    BrowserHost host{kAreaWidth, kAreaHeight};
     bool looping = false;
     int framesWanted = 0;  // 0: until the page goes away
     int framesDone = 0;

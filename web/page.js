@@ -3,7 +3,9 @@
 // box on the page, and restarts it with bitmaps a visitor chooses.
 "use strict";
 
-const kBitmaps = ["lsd.bmp", "logo.bmp", "lsd2.bmp", "logo2.bmp"];
+// The four bitmaps, named by the form that lets a visitor replace them.
+const kBitmaps = Array.from(document.querySelectorAll("#bitmaps input[type=file]"),
+                           input => input.name);
 const address = new URLSearchParams(location.search);
 const canvas = document.getElementById("screen");
 const context = canvas.getContext("2d");

@@ -23,13 +23,6 @@ const SDL_Surface* surfaceOf(const SurfaceHandle* slot) {
 
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// A display whose pixel value is the colour 0xRRGGBB itself (the usual
-// 32-bit layout), so the shading can write its rows directly.
-bool coloursArePixels(const SDL_PixelFormat* f, const TrueColourLayout& t) {
-    return f->BytesPerPixel == 4 && f->palette == nullptr && t.rShift == 16 && t.gShift == 8 &&
-           t.bShift == 0 && (t.rLoss | t.gLoss | t.bLoss) == 0 && t.aMask == 0;
-}
-
 // Whether the sine test clears a pixel fed these coefficients.
 bool fedSinesClear(double n, double red, double green) {
     return sineClearOfPeaks(n * red * kSineScale) && sineClearOfPeaks(n * green * kSineScale);
@@ -111,7 +104,7 @@ void FastRenderer::shadeInBulk() {
     job.bR = row.bR.data(), job.bG = row.bG.data(), job.bB = row.bB.data();
     job.weight = weight;
     job.complement = frame.complement;
-    const bool direct = coloursArePixels(display->format, colours.layout());
+    const bool direct = coloursArePixels(display->format);
 
     for (int32_t y = 0; y < kRows; ++y) {
         job.colours = direct ? reinterpret_cast<uint32_t*>(displayRow(y)) : row.colours.data();

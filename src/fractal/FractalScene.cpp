@@ -1,6 +1,7 @@
 #include "fractal/FractalScene.h"
 
 #include "app/AppWindow.h"
+#include "app/Demo.h"
 #include "app/ErrorMsg.h"
 
 #include <utility>
@@ -12,10 +13,10 @@ FractalScene::FractalScene(std::unique_ptr<JuliaRenderer> renderer, const std::s
     };
     // The two pairs report with differently capitalised messages, so a user
     // can tell which pair failed.
-    if (!imagesA[1].load(path("logo.bmp"))) throw ErrorMsg("Couldnt load Bitmap");
-    if (!imagesA[0].load(path("lsd.bmp"))) throw ErrorMsg("Couldnt load Bitmap");
-    if (!imagesB[1].load(path("logo2.bmp"))) throw ErrorMsg("Couldnt Load Bitmap");
-    if (!imagesB[0].load(path("lsd2.bmp"))) throw ErrorMsg("Couldnt Load Bitmap");
+    if (!imagesA[1].load(path(kBitmapNamesA[1]))) throw ErrorMsg("Couldnt load Bitmap");
+    if (!imagesA[0].load(path(kBitmapNamesA[0]))) throw ErrorMsg("Couldnt load Bitmap");
+    if (!imagesB[1].load(path(kBitmapNamesB[1]))) throw ErrorMsg("Couldnt Load Bitmap");
+    if (!imagesB[0].load(path(kBitmapNamesB[0]))) throw ErrorMsg("Couldnt Load Bitmap");
 }
 
 void FractalScene::onKeyDown(SDLKey key) {

@@ -5,12 +5,13 @@
 
 #include <cstdint>
 
+#include "app/Demo.h"
 #include "fractal/Complex.h"
 
 namespace julia {
 
-constexpr int32_t kColumns = 320;
-constexpr int32_t kRows = 240;
+constexpr int32_t kColumns = kAreaWidth;
+constexpr int32_t kRows = kAreaHeight;
 constexpr int kMaxIterations = 100;
 constexpr double kEscapeDistance = 4.0;
 constexpr float kJuliaStep = 0.1f;        // single precision: adds 0.100000001490116
@@ -18,8 +19,8 @@ constexpr double kJuliaALimit = 10.0;
 constexpr double kJuliaBLimit = 5.0;
 constexpr float kRadiusStep = 0.5f;
 constexpr float kRadiusLimit = 4.0f;
-constexpr float kColumnScale = 1.0f / 320;  // single-precision constants, widened when used
-constexpr float kRowScale = 1.0f / 240;
+constexpr float kColumnScale = 1.0f / kAreaWidth;  // single-precision constants, widened when used
+constexpr float kRowScale = 1.0f / kAreaHeight;
 constexpr double kSineScale = 0.01;
 constexpr double kCeiling = 255.0;
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "surface/ColourMap.h"
 #include "surface/PixelAccess.h"
 
 namespace {
@@ -24,12 +25,10 @@ void putCanvasWord(uint8_t* out, int32_t x, uint32_t word) {
 
 void toCanvasRgba(const SDL_Surface* display, int32_t width, int32_t height, uint8_t* rgba) {
     const SDL_PixelFormat* f = display->format;
-    // The browser's own display, the desktop's 32-bit layout (red 16, green
-    // 8, blue 0, whole bytes): fixed shifts, a loop the compiler vectorises.
-    // Any other layout goes through SDL, pixel by pixel.
-    const bool usual = f->BytesPerPixel == 4 && f->palette == nullptr && f->Rloss == 0 &&
-                       f->Gloss == 0 && f->Bloss == 0 && f->Rshift == 16 && f->Gshift == 8 &&
-                       f->Bshift == 0;
+    // The browser's own display, the desktop's usual 32-bit layout: fixed
+    // shifts, a loop the compiler vectorises. Any other layout goes through
+    // SDL, pixel by pixel.
+    const bool usual = coloursArePixels(f);
     for (int32_t y = 0; y < height; ++y) {
         const auto* row = static_cast<const uint8_t*>(display->pixels) + static_cast<size_t>(y) * display->pitch;
         uint8_t* out = rgba + static_cast<size_t>(y) * width * 4;

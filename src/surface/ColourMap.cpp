@@ -19,6 +19,11 @@ bool samePalette(const std::vector<SDL_Color>& cached, const SDL_Palette* p) {
 
 }  // namespace
 
+bool coloursArePixels(const SDL_PixelFormat* f) {
+    return f->BytesPerPixel == 4 && f->palette == nullptr && f->Rshift == 16 && f->Gshift == 8 &&
+           f->Bshift == 0 && (f->Rloss | f->Gloss | f->Bloss) == 0 && f->Amask == 0;
+}
+
 void ColourMap::prepare(const SDL_PixelFormat* f) {
     format = f;
     const SDL_Palette* palette = f->palette;

@@ -25,6 +25,11 @@ struct TrueColourLayout {
            (static_cast<uint32_t>(b >> t.bLoss) << t.bShift) | t.aMask;
 }
 
+// The usual 32-bit display: each pixel value is its colour 0xRRGGBB itself
+// (whole bytes, red at 16, green at 8, blue at 0, and no alpha bits, which
+// SDL_MapRGB would add), so a colour can be stored as it is.
+bool coloursArePixels(const SDL_PixelFormat* f);
+
 class ColourMap {
 public:
     // Call before each frame with the display's format; the format must
