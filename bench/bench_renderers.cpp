@@ -25,9 +25,9 @@
 #include "app/AppWindow.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FastRenderer.h"
-#include "kernels/InstructionSets.h"
 #include "fractal/LiteralRenderer.h"
-#include "surface/DisplayFormat.h"
+#include "kernels/InstructionSets.h"
+#include "scripted/DisplayFormat.h"
 #include "surface/SurfaceHandle.h"
 
 namespace {

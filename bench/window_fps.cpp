@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/AppWindow.h"
+#include "app/Demo.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
 #include "kernels/InstructionSets.h"
@@ -63,7 +64,7 @@ int main(int argc, char** argv) {
     const bool literal = argc > 3 && std::string(argv[3]) == "literal";
     try {
         const InstructionSet kernelSet = instructionSetFromEnvironment();
-        AppWindow window("Fractals", 320, 240, 0, false);
+        AppWindow window("Fractals", kAreaWidth, kAreaHeight, 0, false);
         auto scene = std::make_unique<FractalScene>(
             makeRenderer(literal ? RendererKind::literal : RendererKind::fast, kernelSet), argv[1]);
         auto counting = std::make_unique<CountingScene>(std::move(scene), seconds);

@@ -18,8 +18,8 @@
 #include "fractal/Complex.h"
 #include "fractal/FractalScene.h"
 #include "fractal/LiteralRenderer.h"
+#include "scripted/DisplayFormat.h"
 #include "support/TestSurfaces.h"
-#include "surface/DisplayFormat.h"
 #include "surface/SurfaceHandle.h"
 
 using namespace testsupport;

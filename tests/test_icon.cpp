@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "../tools/Icon.h"
-#include "surface/DisplayFormat.h"
+#include "Icon.h"
+#include "scripted/DisplayFormat.h"
 #include "surface/PixelAccess.h"
 
 namespace {

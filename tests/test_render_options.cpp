@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "../tools/RenderOptions.h"
-#include "../tools/ScriptedKeys.h"
+#include "scripted/RenderOptions.h"
+#include "scripted/ScriptedKeys.h"
 
 namespace {
 

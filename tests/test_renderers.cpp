@@ -25,14 +25,14 @@
 #include "app/ErrorMsg.h"
 #include "fractal/ExactShortcuts.h"
 #include "fractal/FastRenderer.h"
-#include "kernels/InstructionSets.h"
 #include "fractal/JuliaMaths.h"
 #include "fractal/LiteralRenderer.h"
+#include "kernels/InstructionSets.h"
+#include "scripted/DisplayFormat.h"
 #include "support/KernelVersions.h"
 #include "support/RandomCases.h"
 #include "support/TestSurfaces.h"
 #include "surface/ColourMap.h"
-#include "surface/DisplayFormat.h"
 #include "surface/PixelAccess.h"
 
 using namespace testsupport;

@@ -9,12 +9,12 @@
 #include <type_traits>
 #include <vector>
 
+#include "CanvasFrame.h"
 #include "app/AppWindow.h"
 #include "app/ErrorMsg.h"
+#include "scripted/FrameDigest.h"
 #include "support/TestSurfaces.h"
 #include "surface/BmpHeader.h"
-#include "surface/CanvasFrame.h"
-#include "surface/FrameDigest.h"
 #include "surface/PixelAccess.h"
 #include "surface/SurfaceHandle.h"
 

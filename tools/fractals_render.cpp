@@ -11,15 +11,15 @@
 #include <memory>
 #include <string>
 
-#include "RenderOptions.h"
-#include "ScriptedKeys.h"
 #include "app/AppWindow.h"
 #include "app/Demo.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
 #include "kernels/InstructionSets.h"
-#include "surface/DisplayFormat.h"
-#include "surface/FrameDigest.h"
+#include "scripted/DisplayFormat.h"
+#include "scripted/FrameDigest.h"
+#include "scripted/RenderOptions.h"
+#include "scripted/ScriptedKeys.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "app/Demo.h"
-#include "surface/DisplayFormat.h"
+#include "scripted/DisplayFormat.h"
 #include "surface/PixelAccess.h"
 
 namespace {

@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "Icon.h"
-#include "ScriptedKeys.h"
 #include "app/AppWindow.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
-#include "surface/DisplayFormat.h"
+#include "scripted/DisplayFormat.h"
+#include "scripted/ScriptedKeys.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "surface/CanvasFrame.h"
+#include "CanvasFrame.h"
 
 // The page puts the bytes on its canvas (web/page.js).
 EM_JS(void, showOnCanvas, (const uint8_t* rgba, int width, int height), {

@@ -10,8 +10,8 @@
 #include <optional>
 #include <vector>
 
-#include "ScriptedKeys.h"
 #include "app/FrameHost.h"
+#include "scripted/ScriptedKeys.h"
 
 class BrowserHost final : public FrameHost {
 public:

@@ -18,15 +18,15 @@
 #include <vector>
 
 #include "BrowserHost.h"
-#include "RenderOptions.h"
-#include "ScriptedKeys.h"
 #include "app/AppWindow.h"
 #include "app/Demo.h"
 #include "app/ErrorBox.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
 #include "kernels/InstructionSets.h"
-#include "surface/FrameDigest.h"
+#include "scripted/FrameDigest.h"
+#include "scripted/RenderOptions.h"
+#include "scripted/ScriptedKeys.h"
 
 namespace {
 

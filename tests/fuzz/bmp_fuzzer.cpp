@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "app/AppWindow.h"
+#include "fractal/JuliaState.h"
 #include "kernels/FastKernels.h"
 #include "kernels/InstructionSets.h"
-#include "fractal/JuliaState.h"
-#include "surface/DisplayFormat.h"
+#include "scripted/DisplayFormat.h"
 #include "surface/PixelAccess.h"
 #include "surface/SurfaceHandle.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "surface/DisplayFormat.h"
+#include "scripted/DisplayFormat.h"
 #include "surface/SurfaceHandle.h"
 
 namespace testsupport {

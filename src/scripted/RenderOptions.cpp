@@ -1,4 +1,4 @@
-#include "RenderOptions.h"
+#include "scripted/RenderOptions.h"
 
 #include <algorithm>
 #include <cctype>

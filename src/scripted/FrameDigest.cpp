@@ -1,4 +1,4 @@
-#include "surface/FrameDigest.h"
+#include "scripted/FrameDigest.h"
 
 #include <cstdio>
 

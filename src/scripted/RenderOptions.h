@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fractal/JuliaRenderer.h"
-#include "surface/DisplayFormat.h"
+#include "scripted/DisplayFormat.h"
 
 // A key pressed while frame `frame` handles its events; it shows from the next frame.
 struct FrameKey {

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "RenderOptions.h"
+#include "scripted/RenderOptions.h"
 
 // A key's press or release as SDL queues it, so the scene sees the record a
 // keyboard would give.

@@ -1,4 +1,4 @@
-#include "ScriptedKeys.h"
+#include "scripted/ScriptedKeys.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "surface/DisplayFormat.h"
+#include "scripted/DisplayFormat.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "surface/CanvasFrame.h"
+#include "CanvasFrame.h"
 
 #include <cstring>
 
