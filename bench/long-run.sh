@@ -30,7 +30,7 @@ slack_kib=2048
 
 if [ -z "$tool" ]; then
     build="${BENCH_BUILD_DIR:-$ROOT/build-bench}"
-    cmake -S "$ROOT" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+    (cd "$ROOT" && cmake --preset bench -B "$build" >/dev/null)
     cmake --build "$build" -j "$(nproc)" --target fractals-render default_bitmaps >/dev/null
     tool="$build/fractals-render" images="$build/demo"
 fi

@@ -8,7 +8,7 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${BENCH_BUILD_DIR:-$ROOT/build-bench}"
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF > /dev/null
+(cd "$ROOT" && cmake --preset bench -B "$BUILD" > /dev/null)
 cmake --build "$BUILD" -j "$(nproc)" --target bench_renderers default_bitmaps > /dev/null
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -7,7 +7,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${BENCH_BUILD_DIR:-$ROOT/build-bench}"
 SECONDS_EACH="${1:-5}"
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF > /dev/null
+(cd "$ROOT" && cmake --preset bench -B "$BUILD" > /dev/null)
 cmake --build "$BUILD" -j "$(nproc)" --target window_fps default_bitmaps > /dev/null
 
 # The end-to-end tests' private X server: a free display, ended on exit.

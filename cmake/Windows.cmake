@@ -53,8 +53,8 @@ target_link_libraries(fractals_platform INTERFACE
 # for programs without a window, one for the tests of windows.
 set(FRACTALS_WINEPREFIX "${CMAKE_BINARY_DIR}/wine")
 set(FRACTALS_WINEPREFIX_WINDOWS "${CMAKE_BINARY_DIR}/wine-windows")
-set(CMAKE_CROSSCOMPILING_EMULATOR
-    bash "${PROJECT_SOURCE_DIR}/scripts/wine.sh" "${FRACTALS_WINEPREFIX}" "${FRACTALS_SDL_PREFIX}/bin")
+set(FRACTALS_WINE "${CMAKE_CURRENT_LIST_DIR}/wine.sh")
+set(CMAKE_CROSSCOMPILING_EMULATOR bash "${FRACTALS_WINE}" "${FRACTALS_WINEPREFIX}" "${FRACTALS_SDL_PREFIX}/bin")
 
 # windows_resources(TARGET DESCRIPTION): the icon and a version resource,
 # compiled by windres, in the program's file properties.

@@ -139,10 +139,13 @@ cross_packages() {
     done
 }
 
-# build [CMAKE_ARGS...]: configures and builds BUILD_DIR; BUILD_TARGETS, if
-# set, names the only targets built.
+# build PRESET [CMAKE_ARGS...]: configures BUILD_DIR with that preset of
+# CMakePresets.json and builds it; BUILD_TARGETS, if set, names the only
+# targets built.
 build() {
-    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release "$@"
+    local preset=$1
+    shift
+    (cd "$ROOT" && cmake --preset "$preset" -B "$BUILD_DIR" "$@")
     cmake --build "$BUILD_DIR" -j "$(nproc)" ${BUILD_TARGETS:+--target $BUILD_TARGETS}
 }
 

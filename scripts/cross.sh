@@ -31,6 +31,6 @@ build_sdl "$CROSS_DIR/sdl-build" "$CROSS_DIR/sdl" "$CROSS_TRIPLET" CC="$CROSS_TR
     --disable-input-tslib
 testing=(-DBUILD_TESTING=OFF)
 [ -n "${FRACTALS_HOST_BUILD:-}" ] && testing=(-DBUILD_TESTING=ON -DFRACTALS_HOST_BUILD="$FRACTALS_HOST_BUILD")
-BUILD_DIR="$CROSS_DIR" build -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/debian-cross.cmake" \
+BUILD_DIR="$CROSS_DIR" build cross \
     -DFRACTALS_CROSS_TRIPLET="$CROSS_TRIPLET" -DFRACTALS_CROSS_QEMU="$CROSS_QEMU" \
     -DFRACTALS_SDL_PREFIX="$CROSS_DIR/sdl" "${testing[@]}"

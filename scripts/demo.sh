@@ -48,6 +48,6 @@ if [ -z "${SDL_VIDEODRIVER:-}" ]; then
 fi
 
 install_missing
-BUILD_TARGETS="fractals default_bitmaps" build -DBUILD_TESTING=OFF
+BUILD_TARGETS="fractals default_bitmaps" build demo
 cd "$BUILD_DIR/demo"
 exec ./fractals

@@ -28,8 +28,7 @@ build_checked_sdl "$FUZZ_DIR/sdl-build" "$FUZZ_DIR/sdl" clang "${FLAGS//$'\n'/}"
 # Every program of this build writes clang's coverage counters at exit;
 # only the corpus replay's are read.
 export LLVM_PROFILE_FILE="$FUZZ_DIR/coverage/unused.profraw"
-BUILD_DIR="$FUZZ_DIR" build -DCMAKE_CXX_COMPILER=clang++ -DFRACTALS_FUZZ=ON \
-    -DFRACTALS_SDL_PREFIX="$FUZZ_DIR/sdl"
+BUILD_DIR="$FUZZ_DIR" build fuzz -DFRACTALS_SDL_PREFIX="$FUZZ_DIR/sdl"
 
 seeds="$FUZZ_DIR/seeds"
 rm -rf "$seeds" && mkdir -p "$seeds" "$FUZZ_DIR/corpus" "$FUZZ_DIR/findings"

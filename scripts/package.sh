@@ -5,5 +5,5 @@
 source "$(dirname "$0")/common.sh"
 PACKAGES+=(dpkg-dev)  # dpkg-shlibdeps: the package's runtime dependencies
 install_missing
-build -DBUILD_TESTING=OFF
+build demo
 (cd "$BUILD_DIR" && cpack -G DEB)

@@ -20,7 +20,7 @@
 source "$(dirname "$0")/common.sh"
 source "$(dirname "$0")/web-common.sh"
 install_packages "${PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WEB_PACKAGES[@]}"
-build -DBUILD_TESTING=ON
+build tests
 
 SANITIZE_DIR="${SANITIZE_DIR:-$BUILD_DIR-sanitize}"
 COMPAT_DIR="$BUILD_DIR/sdl-compat"
@@ -64,7 +64,7 @@ run_tests "classic SDL 1.2" "$BUILD_DIR"
 SANITIZE_FLAGS="-fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all -fno-omit-frame-pointer"
 build_checked_sdl "$SANITIZE_DIR/sdl-build" "$SANITIZE_DIR/sdl" gcc "$SANITIZE_FLAGS -fsanitize-recover=shift" \
     --disable-static --enable-video-x11 --disable-x11-shared
-BUILD_DIR="$SANITIZE_DIR" build -DBUILD_TESTING=ON -DFRACTALS_SANITIZE=ON -DFRACTALS_SDL_PREFIX="$SANITIZE_DIR/sdl"
+BUILD_DIR="$SANITIZE_DIR" build sanitize -DFRACTALS_SDL_PREFIX="$SANITIZE_DIR/sdl"
 # The renderer equivalence run is twenty times slower under the sanitizers.
 FRACTALS_EQUIV_FRAMES=200 run_tests "AddressSanitizer and UndefinedBehaviorSanitizer, classic SDL 1.2 from source" \
     "$SANITIZE_DIR"
@@ -74,7 +74,7 @@ FRACTALS_EQUIV_FRAMES=200 run_tests "AddressSanitizer and UndefinedBehaviorSanit
 bash "$ROOT/scripts/fuzz.sh" 60
 
 install_page_test_modules
-build_web -DFRACTALS_DESKTOP_BUILD="$BUILD_DIR"
+build_web -DFRACTALS_HOST_BUILD="$BUILD_DIR"
 echo "== Tests, browser build: SDL $(dpkg-query -W -f='${source:Version}' libsdl1.2-dev) from source," \
     "Node $(node --version), $(/usr/bin/chromium --version)"
 ctest --test-dir "$WEB_BUILD_DIR" --output-on-failure -j "$(nproc)" --timeout 1200

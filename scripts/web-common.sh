@@ -26,8 +26,8 @@ build_web() {  # build_web [CMAKE_ARGS...]
     fetch_sdl_source
     # Node runs the build's own programs (the default bitmaps are drawn at
     # build time); emcmake's default adds a flag today's Node refuses.
-    emscripten_env emcmake cmake -S "$ROOT" -B "$WEB_BUILD_DIR" -DCMAKE_BUILD_TYPE=Release \
+    (cd "$ROOT" && emscripten_env emcmake cmake --preset web -B "$WEB_BUILD_DIR" \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" \
-        -DFRACTALS_SDL_SOURCE="$SDL_SOURCE_DIR" "$@" >/dev/null
+        -DFRACTALS_SDL_SOURCE="$SDL_SOURCE_DIR" "$@" >/dev/null)
     emscripten_env cmake --build "$WEB_BUILD_DIR" -j "$(nproc)"
 }

@@ -36,6 +36,6 @@ build_sdl "$WINDOWS_DIR/sdl-build" "$SDL_PREFIX" "$HOST" CC="$HOST-gcc-win32" \
     --disable-static --disable-stdio-redirect
 testing=(-DBUILD_TESTING=OFF)
 [ -n "${FRACTALS_HOST_BUILD:-}" ] && testing=(-DBUILD_TESTING=ON -DFRACTALS_HOST_BUILD="$FRACTALS_HOST_BUILD")
-BUILD_DIR="$WINDOWS_DIR/cross" build -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
+BUILD_DIR="$WINDOWS_DIR/cross" build windows \
     -DFRACTALS_SDL_PREFIX="$SDL_PREFIX" -DFRACTALS_SDL_SOURCE="$SDL_SOURCE_DIR" "${testing[@]}"
 pack

@@ -488,7 +488,7 @@ TEST_P(OnEachDisplay, SuspectsAtEveryEdgeOfTheFrameAreRedoneExactly) {
 // Random cases of the shared driver, each a display, a state and three
 // frames whose weight and bitmaps put many pixels' sine arguments near a
 // peak, many exactly at +-1: suspects anywhere, alone and in runs, on
-// random views, constants and bitmaps. bench/random-check.sh runs it longer.
+// random views, constants and bitmaps. tests/random-check.sh runs it longer.
 TEST(RandomFrames, SteeredToTheSinePeaksAreIdentical) {
     const RandomRun run = randomRunFromEnvironment();
     const auto started = std::chrono::steady_clock::now();

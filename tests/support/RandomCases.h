@@ -55,7 +55,7 @@ inline RandomRun randomRunFromEnvironment(int frames = 24) {
 }
 
 inline std::string replay(uint64_t seed) {
-    return "seed " + std::to_string(seed) + " (replay: bash bench/random-check.sh --seed " +
+    return "seed " + std::to_string(seed) + " (replay: bash tests/random-check.sh --seed " +
            std::to_string(seed) + ")";
 }
 

@@ -7,7 +7,7 @@
 # seed of its case, which replays it first. Prints what the frames reached
 # and the load average, which moves the rate. Builds build/ in Release.
 #
-#   bash bench/random-check.sh [--seed S] [--frames N]   (a new seed, 1000 frames)
+#   bash tests/random-check.sh [--seed S] [--frames N]   (a new seed, 1000 frames)
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${BUILD_DIR:-$ROOT/build}"
@@ -17,12 +17,12 @@ while [ $# -gt 0 ]; do
     case "$1" in
     --seed) seed=$2; shift 2 ;;
     --frames) frames=$2; shift 2 ;;
-    *) echo "usage: bash bench/random-check.sh [--seed S] [--frames N]" >&2; exit 2 ;;
+    *) echo "usage: bash tests/random-check.sh [--seed S] [--frames N]" >&2; exit 2 ;;
     esac
 done
 [ -n "$seed" ] || seed=$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')
 
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON > /dev/null
+(cd "$ROOT" && cmake --preset tests -B "$BUILD" > /dev/null)
 cmake --build "$BUILD" -j "$(nproc)" --target test_kernels test_renderers > /dev/null
 export SDL_VIDEODRIVER=dummy FRACTALS_RANDOM_SEED="$seed" FRACTALS_RANDOM_FRAMES="$frames"
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
