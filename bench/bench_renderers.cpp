@@ -26,7 +26,7 @@
 #include "app/ErrorMsg.h"
 #include "fractal/FastRenderer.h"
 #include "fractal/LiteralRenderer.h"
-#include "kernels/InstructionSets.h"
+#include "kernels/KernelVersions.h"
 #include "scripted/DisplayFormat.h"
 #include "surface/SurfaceHandle.h"
 
@@ -37,7 +37,7 @@ using Clock = std::chrono::steady_clock;
 // Bold areas of full and zero channels with some part-strength ones, like
 // the demo's bitmaps, in the 24-bit layout a BMP loads as.
 bool generatedBitmap(SurfaceHandle& handle, uint32_t seed) {
-    SurfacePtr s = createDisplaySurface(DisplayFormat::rgb888, julia::kColumns, julia::kRows);
+    SurfacePtr s = createDisplaySurface(DisplayFormat::rgb888, kAreaWidth, kAreaHeight);
     if (!s) return false;
     for (int y = 0; y < s->h; ++y)
         for (int x = 0; x < s->w; ++x) {
@@ -64,7 +64,7 @@ bool sameFrame(const SDL_Surface* a, const SDL_Surface* b) {
 
 // One fast renderer with its own display, and what it measured.
 struct FastRun {
-    InstructionSet kernelSet;
+    KernelVersion kernelVersion;
     SurfacePtr display;
     std::unique_ptr<AppWindow> window;
     std::unique_ptr<FastRenderer> renderer;
@@ -78,9 +78,9 @@ struct FastRun {
 int main(int argc, char** argv) {
     const std::string directory = argc > 1 ? argv[1] : "";
     const int frames = argc > 2 ? std::atoi(argv[2]) : 1000;
-    std::vector<InstructionSet> kernelSets;
+    std::vector<KernelVersion> versions;
     try {
-        kernelSets = instructionSetsFromEnvironment();
+        versions = versionsFromEnvironment();
     } catch (const ErrorMsg& e) {
         std::fprintf(stderr, "%s\n", e.message.c_str());
         return 2;
@@ -100,15 +100,15 @@ int main(int argc, char** argv) {
                 "literal fps", "ratio", "fast ms/frame", "suspects", "identical");
     bool allIdentical = true;
     for (DisplayFormat format : kAllDisplayFormats) {
-        SurfacePtr literalDisplay = createDisplaySurface(format, julia::kColumns, julia::kRows);
+        SurfacePtr literalDisplay = createDisplaySurface(format, kAreaWidth, kAreaHeight);
         if (!literalDisplay) return 1;
         AppWindow literalWindow(literalDisplay.get());
         LiteralRenderer literal;
         std::vector<FastRun> runs;
-        for (InstructionSet set : kernelSets) {
+        for (KernelVersion set : versions) {
             FastRun run;
-            run.kernelSet = set;
-            run.display = createDisplaySurface(format, julia::kColumns, julia::kRows);
+            run.kernelVersion = set;
+            run.display = createDisplaySurface(format, kAreaWidth, kAreaHeight);
             if (!run.display) return 1;
             run.window = std::make_unique<AppWindow>(run.display.get());
             run.renderer = std::make_unique<FastRenderer>(set);
@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
         for (const FastRun& run : runs) {
             const double fastSeconds = std::chrono::duration<double>(run.time).count();
             std::printf("%-9s %-9s %10.1f %12.1f %8.1f %14.3f %9zu %10s\n", formatName(format),
-                        instructionSetName(run.kernelSet), frames / fastSeconds,
+                        versionName(run.kernelVersion), frames / fastSeconds,
                         frames / literalSeconds, literalSeconds / fastSeconds,
                         1000.0 * fastSeconds / frames, run.suspects, run.identical ? "yes" : "NO");
             allIdentical = allIdentical && run.identical;

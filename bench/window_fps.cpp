@@ -18,7 +18,7 @@
 #include "app/Demo.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
-#include "kernels/InstructionSets.h"
+#include "kernels/KernelVersions.h"
 
 namespace {
 
@@ -63,17 +63,18 @@ int main(int argc, char** argv) {
     const double seconds = argc > 2 ? std::atof(argv[2]) : 5.0;
     const bool literal = argc > 3 && std::string(argv[3]) == "literal";
     try {
-        const InstructionSet kernelSet = instructionSetFromEnvironment();
+        const KernelVersion kernelVersion = versionFromEnvironment();
         AppWindow window("Fractals", kAreaWidth, kAreaHeight, 0, false);
         auto scene = std::make_unique<FractalScene>(
-            makeRenderer(literal ? RendererKind::literal : RendererKind::fast, kernelSet), argv[1]);
+            makeRenderer(literal ? RendererKind::literal : RendererKind::fast, kernelVersion),
+            argv[1]);
         auto counting = std::make_unique<CountingScene>(std::move(scene), seconds);
         CountingScene& counter = *counting;
         window.scene = std::move(counting);
         window.run();
         const double took = counter.elapsed();
         const std::string renderer =
-            literal ? "literal" : std::string("fast (") + instructionSetName(kernelSet) + ")";
+            literal ? "literal" : std::string("fast (") + versionName(kernelVersion) + ")";
         std::printf(
             "%s renderer in a window (%d bits a pixel): %ld frames in %.2f s, %.0f frames/s\n",
             renderer.c_str(), window.screen->format->BitsPerPixel, counter.frames, took,

@@ -32,7 +32,7 @@ BUILD_DIR="$FUZZ_DIR" build fuzz -DFRACTALS_SDL_PREFIX="$FUZZ_DIR/sdl"
 
 seeds="$FUZZ_DIR/seeds"
 rm -rf "$seeds" && mkdir -p "$seeds" "$FUZZ_DIR/corpus" "$FUZZ_DIR/findings"
-"$FUZZ_DIR/tests/fuzz/forge_bmp" corpus "$seeds" && rm "$seeds/cases.txt"
+"$FUZZ_DIR/tests/hostile/forge_bmp" corpus "$seeds" && rm "$seeds/cases.txt"
 cp "$FUZZ_DIR"/demo/*.bmp "$seeds/"
 
 echo "== Fuzzing the bitmap path for $DURATION s"

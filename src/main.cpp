@@ -10,13 +10,14 @@
 #include "app/ErrorBox.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
-#include "kernels/InstructionSets.h"
+#include "kernels/KernelVersions.h"
 
 int main(int, char**) {
     try {
-        const InstructionSet kernelSet = instructionSetFromEnvironment();
+        const KernelVersion kernelVersion = versionFromEnvironment();
         AppWindow window("Fractals", kAreaWidth, kAreaHeight, 0, false);
-        window.scene = std::make_unique<FractalScene>(makeRenderer(RendererKind::fast, kernelSet));
+        window.scene =
+            std::make_unique<FractalScene>(makeRenderer(RendererKind::fast, kernelVersion));
         window.run();
     } catch (const ErrorMsg& error) {
         showError(error.message);

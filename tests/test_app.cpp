@@ -180,8 +180,8 @@ TEST_F(FrameLoop, APassTakesItsEventsFromItsHostAndPresentsThroughIt) {
             events.erase(events.begin());
             return true;
         }
-        void present(SDL_Surface* screen, int32_t width, int32_t height) override {
-            log->push_back("present(" + std::to_string(screen->w) + "," + std::to_string(width) +
+        void present(SDL_Surface* display, int32_t width, int32_t height) override {
+            log->push_back("present(" + std::to_string(display->w) + "," + std::to_string(width) +
                            "," + std::to_string(height) + ")");
         }
 

@@ -26,8 +26,6 @@ using namespace testsupport;
 
 namespace {
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
 
 // ---------------------------------------------------------------------------
 // Helpers: bitmaps, the display, and the model of the picture.
@@ -46,7 +44,7 @@ Sample sampleAt(SDL_Surface* s, int x, int y) {
     return {uint8_t(raw), uint8_t(raw >> 8), uint8_t(raw >> 16)};
 }
 
-SurfacePtr uniformSurface(Layout layout, uint32_t raw, int w = kWidth, int h = kHeight) {
+SurfacePtr uniformSurface(Layout layout, uint32_t raw, int w = kAreaWidth, int h = kAreaHeight) {
     SurfacePtr s = makeSurface(layout, w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) setRawValue(s.get(), x, y, raw);
@@ -60,8 +58,8 @@ std::unique_ptr<SurfaceHandle> uniformHandle(uint32_t raw) {
 // Every display pixel's raw value, row by row.
 std::vector<uint32_t> displayPixels(SDL_Surface* display) {
     std::vector<uint32_t> out;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) out.push_back(rawValue(display, x, y));
+    for (int y = 0; y < kAreaHeight; ++y)
+        for (int x = 0; x < kAreaWidth; ++x) out.push_back(rawValue(display, x, y));
     return out;
 }
 
@@ -69,7 +67,7 @@ std::vector<uint32_t> displayPixels(SDL_Surface* display) {
 std::string firstDifference(const std::vector<uint32_t>& got, const std::vector<uint32_t>& want) {
     for (size_t i = 0; i < want.size(); ++i)
         if (got.at(i) != want[i])
-            return "at (" + std::to_string(i % kWidth) + "," + std::to_string(i / kWidth) +
+            return "at (" + std::to_string(i % kAreaWidth) + "," + std::to_string(i / kAreaWidth) +
                    ") got " + std::to_string(got[i]) + " want " + std::to_string(want[i]);
     return "";
 }
@@ -132,10 +130,10 @@ struct Model {
         const float complement = static_cast<float>(1.0 - weight);
         const double columnScale = 1.0f / 320, rowScale = 1.0f / 240;
 
-        std::vector<uint32_t> out(kWidth * kHeight);
-        for (int x = 0; x < kWidth; ++x) {
+        std::vector<uint32_t> out(kAreaWidth * kAreaHeight);
+        for (int x = 0; x < kAreaWidth; ++x) {
             const float re0 = static_cast<float>(double(x) * spanX * columnScale + left);
-            for (int y = 0; y < kHeight; ++y) {
+            for (int y = 0; y < kAreaHeight; ++y) {
                 const double im0 = double(y) * spanY * rowScale + top;
                 const int n = escapeCount(re0, im0, c[0], c[1]);
                 const int red = -int(std::trunc(std::sin(double(n) * redCoefficient * 0.01)));
@@ -153,7 +151,7 @@ struct Model {
                 }
                 redCoefficient = v[0];
                 greenCoefficient = v[1];
-                out[y * kWidth + x] =
+                out[y * kAreaWidth + x] =
                     SDL_MapRGB(format, lowByte(v[0]), lowByte(v[1]), lowByte(v[2]));
             }
         }
@@ -164,7 +162,8 @@ struct Model {
 
 // An offscreen display wrapped in a window, as the renderer draws on it.
 struct Display {
-    explicit Display(DisplayFormat f = DisplayFormat::xrgb8888, int w = kWidth, int h = kHeight)
+    explicit Display(DisplayFormat f = DisplayFormat::xrgb8888, int w = kAreaWidth,
+                     int h = kAreaHeight)
         : surface(createDisplaySurface(f, w, h)), window(surface.get()) {}
     SDL_PixelFormat* format() const { return surface->format; }
     std::vector<uint32_t> pixels() const { return displayPixels(surface.get()); }
@@ -177,8 +176,8 @@ struct Display {
 struct SceneFiles {
     TempDir dir;
     void write(const char* name, SDL_Surface* s) { writeBmp(s, dir.file(name)); }
-    void writePattern(const char* name, uint32_t seed, int width = kWidth) {
-        writePatternBmp(dir, name, width, kHeight, seed);
+    void writePattern(const char* name, uint32_t seed, int width = kAreaWidth) {
+        writePatternBmp(dir, name, width, kAreaHeight, seed);
     }
     void writeAll(uint32_t seedA = 1, uint32_t seedB = 2) {
         writePattern("lsd.bmp", seedA);
@@ -417,7 +416,9 @@ TEST_P(JuliaOnEachDisplay, FirstFrameIsTheSecondBitmapScaledByBlue247) {
     const uint32_t m = SDL_MapRGB(display.format(), 0, 0, 247);
     ASSERT_LE(m, 255u);
     const uint32_t want = SDL_MapRGB(display.format(), uint8_t(m), uint8_t(m), uint8_t(m));
-    EXPECT_EQ(firstDifference(display.pixels(), std::vector<uint32_t>(kWidth * kHeight, want)), "");
+    EXPECT_EQ(
+        firstDifference(display.pixels(), std::vector<uint32_t>(kAreaWidth * kAreaHeight, want)),
+        "");
 }
 
 TEST_P(JuliaOnEachDisplay, WeightZeroShowsOnlyTheSecondBitmapAndOneOnlyTheFirst) {
@@ -468,8 +469,8 @@ TEST_P(JuliaOnEachDisplay, FirstTenFramesMatchTheModel) {
 TEST_P(JuliaOnEachDisplay, FrameAfterTheFirstWrapMatchesTheModel) {
     // Frame 96 (c = (-0, 0.788...), radius 2.5) is one where rounding re0 or
     // im0 differently moves pixels across the escape boundary.
-    auto a = handleFor(Layout::xrgb8888, kWidth, kHeight, 21);
-    auto b = handleFor(Layout::rgb888, kWidth, kHeight, 22);
+    auto a = handleFor(Layout::xrgb8888, kAreaWidth, kAreaHeight, 21);
+    auto b = handleFor(Layout::rgb888, kAreaWidth, kAreaHeight, 22);
     LiteralRenderer renderer;
     Model model;
     for (int frame = 1; frame <= 95; ++frame) {
@@ -595,8 +596,8 @@ protected:
     // Pixels whose blue shows a fed-back coefficient; every one must show the expected one.
     std::vector<std::pair<int, int>> fedPixels() {
         std::vector<std::pair<int, int>> out;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x) {
+        for (int y = 0; y < kAreaHeight; ++y)
+            for (int x = 0; x < kAreaWidth; ++x) {
                 const uint32_t blue = rawValue(display.surface.get(), x, y) & 0xFF;
                 if (blue == plainBlue) continue;
                 EXPECT_EQ(blue, fedBlue) << x << "," << y;
@@ -618,13 +619,13 @@ TEST_P(JuliaFeedback, FlowsDownEachColumn) {
 }
 
 TEST_P(JuliaFeedback, LastPixelOfAColumnFeedsTheTopOfTheNext) {
-    render(*fedFrom(4, kHeight - 1));
+    render(*fedFrom(4, kAreaHeight - 1));
     const std::vector<std::pair<int, int>> want = {{5, 0}};
     EXPECT_EQ(fedPixels(), want);
 }
 
 TEST_P(JuliaFeedback, CarriesIntoTheNextFrame) {
-    render(*fedFrom(kWidth - 1, kHeight - 1));
+    render(*fedFrom(kAreaWidth - 1, kAreaHeight - 1));
     EXPECT_TRUE(fedPixels().empty());
 
     // Back to the first frame's view and constant, so n is 4 again; only the
@@ -649,8 +650,8 @@ INSTANTIATE_TEST_SUITE_P(Sines, JuliaFeedback, ::testing::Values(kSineMinusOne, 
 // bytes, so the output shows every sample byte of the second bitmap.
 std::vector<uint32_t> revealingFrame(SDL_PixelFormat* format, SDL_Surface* a, SDL_Surface* b) {
     std::vector<uint32_t> out;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
+    for (int y = 0; y < kAreaHeight; ++y)
+        for (int x = 0; x < kAreaWidth; ++x) {
             const Sample sa = sampleAt(a, x, y), sb = sampleAt(b, x, y);
             uint8_t bytes[3];
             for (int k = 0; k < 3; ++k)
@@ -687,7 +688,7 @@ TEST_F(JuliaBitmaps, EachByteSizeIsReadByItsOwnRules) {
     for (Layout layout : kAllLayouts) {
         SCOPED_TRACE(layoutName(layout));
         renderer.state = JuliaState{};
-        auto b = handleFor(layout, kWidth, kHeight, 5);
+        auto b = handleFor(layout, kAreaWidth, kAreaHeight, 5);
         EXPECT_EQ(
             firstDifference(render(*black, *b), revealingFrame(display.format(), nullptr, of(b))),
             "");
@@ -699,7 +700,7 @@ TEST_F(JuliaBitmaps, ASmallerBitmapReadsBlackOutside) {
     auto b = handleFor(Layout::rgb888, 200, 100, 6);
     const std::vector<uint32_t> got = render(*a, *b);
     EXPECT_EQ(firstDifference(got, revealingFrame(display.format(), of(a), of(b))), "");
-    EXPECT_EQ(got[kHeight * kWidth - 1], 0u) << "outside both, the mix is 0";
+    EXPECT_EQ(got[kAreaHeight * kAreaWidth - 1], 0u) << "outside both, the mix is 0";
 }
 
 // ---------------------------------------------------------------------------

@@ -16,9 +16,9 @@
 
 #include "app/ErrorMsg.h"
 #include "kernels/FastKernels.h"
-#include "kernels/InstructionSets.h"
+#include "kernels/KernelVersions.h"
 #include "fractal/JuliaState.h"
-#include "support/KernelVersions.h"
+#include "support/VersionsUnderTest.h"
 #include "support/RandomCases.h"
 #include "support/TestSurfaces.h"
 
@@ -26,7 +26,6 @@ using namespace testsupport;
 
 namespace {
 
-constexpr int kColumns = julia::kColumns;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr float kInfF = std::numeric_limits<float>::infinity();
@@ -35,36 +34,36 @@ constexpr float kNaNF = std::numeric_limits<float>::quiet_NaN();
 // ---------------------------------------------------------------------------
 // Choosing the version
 
-const std::vector<InstructionSet> kBaselineOnly = {InstructionSet::baseline};
-const std::vector<InstructionSet> kAll = {InstructionSet::baseline, InstructionSet::avx2,
-                                          InstructionSet::avx512};
+const std::vector<KernelVersion> kBaselineOnly = {KernelVersion::baseline};
+const std::vector<KernelVersion> kAll = {KernelVersion::baseline, KernelVersion::avx2,
+                                          KernelVersion::avx512};
 
-std::string refusal(const char* requested, const std::vector<InstructionSet>& runnable) {
+std::string refusal(const char* requested, const std::vector<KernelVersion>& runnable) {
     try {
-        chooseInstructionSet(requested, runnable);
+        chooseVersion(requested, runnable);
     } catch (const ErrorMsg& e) {
         return e.message;
     }
     return "accepted";
 }
 
-TEST(InstructionSetChoice, UnsetOrEmptyGivesTheBestAndEachNameItsVersion) {
-    EXPECT_EQ(chooseInstructionSet(nullptr, kAll), InstructionSet::avx512);
-    EXPECT_EQ(chooseInstructionSet("", kBaselineOnly), InstructionSet::baseline);
-    for (InstructionSet set : kAll)
-        EXPECT_EQ(chooseInstructionSet(instructionSetName(set), kAll), set);
+TEST(VersionChoice, UnsetOrEmptyGivesTheBestAndEachNameItsVersion) {
+    EXPECT_EQ(chooseVersion(nullptr, kAll), KernelVersion::avx512);
+    EXPECT_EQ(chooseVersion("", kBaselineOnly), KernelVersion::baseline);
+    for (KernelVersion set : kAll)
+        EXPECT_EQ(chooseVersion(versionName(set), kAll), set);
 }
 
-TEST(InstructionSetChoice, UnknownOrUnrunnableNamesAreRefusedNamingWhatRuns) {
+TEST(VersionChoice, UnknownOrUnrunnableNamesAreRefusedNamingWhatRuns) {
     EXPECT_EQ(refusal("avx512", kBaselineOnly),
               "FRACTALS_CPU=\"avx512\" names a version this processor can't run; "
               "this processor can run baseline");
     EXPECT_EQ(
         refusal("AVX2", kAll),
         "FRACTALS_CPU=\"AVX2\" names no version; this processor can run baseline, avx2, avx512");
-    for (InstructionSet set : kAll) {
+    for (KernelVersion set : kAll) {
         if (!canRun(set)) {
-            EXPECT_THROW(kernelsFor(set), ErrorMsg) << instructionSetName(set);
+            EXPECT_THROW(kernelsFor(set), ErrorMsg) << versionName(set);
         }
     }
 }
@@ -80,21 +79,21 @@ struct EscapeRow {
 };
 
 EscapeRow rowOf(const FrameSetup& f, int y) {
-    EscapeRow row{std::vector<double>(kColumns), startIm(f, y), f.c};
-    for (int x = 0; x < kColumns; ++x) row.re0[x] = startRe(f, x);
+    EscapeRow row{std::vector<double>(kAreaWidth), startIm(f, y), f.c};
+    for (int x = 0; x < kAreaWidth; ++x) row.re0[x] = startRe(f, x);
     return row;
 }
 
-class EachVersion : public ::testing::TestWithParam<InstructionSet> {
+class EachVersion : public ::testing::TestWithParam<KernelVersion> {
 protected:
     void SetUp() override {
-        const InstructionSet set = GetParam();
+        const KernelVersion set = GetParam();
         if (!canRun(set))
-            GTEST_SKIP() << instructionSetName(set) << ": this processor can't run it";
-        const std::vector<InstructionSet> chosen = versionsUnderTest();
+            GTEST_SKIP() << versionName(set) << ": this processor can't run it";
+        const std::vector<KernelVersion> chosen = versionsUnderTest();
         ASSERT_FALSE(chosen.empty()) << "FRACTALS_CPU refused";
         if (std::find(chosen.begin(), chosen.end(), set) == chosen.end())
-            GTEST_SKIP() << instructionSetName(set) << ": FRACTALS_CPU picks another version";
+            GTEST_SKIP() << versionName(set) << ": FRACTALS_CPU picks another version";
         kernels = &kernelsFor(set);
     }
 
@@ -106,19 +105,19 @@ protected:
 
     const fastkernels::KernelTable* kernels = nullptr;
     const fastkernels::KernelTable& plain = fastkernels::plainKernels;
-    double counts[kColumns], pixels[kColumns], wantCounts[kColumns], wantPixels[kColumns];
+    double counts[kAreaWidth], pixels[kAreaWidth], wantCounts[kAreaWidth], wantPixels[kAreaWidth];
 };
 
 // The first column where two rows differ bit for bit, or -1.
 template <typename T>
 int firstDifference(const T* a, const T* b) {
-    for (int x = 0; x < kColumns; ++x)
+    for (int x = 0; x < kAreaWidth; ++x)
         if (std::memcmp(&a[x], &b[x], sizeof(T)) != 0) return x;
     return -1;
 }
 
 void EachVersion::expectSameRows(const SDL_Surface* s, const std::string& what) {
-    uint8_t got[3][kColumns], want[3][kColumns];
+    uint8_t got[3][kAreaWidth], want[3][kAreaWidth];
     for (int y = -1; y <= (s ? s->h : 1); ++y) {
         kernels->readRow(s, y, {got[0], got[1], got[2]});
         plain.readRow(s, y, {want[0], want[1], want[2]});
@@ -142,7 +141,7 @@ void EachVersion::expectSameEscapes(const EscapeRow& r,
 TEST_P(EachVersion, ReadsRowsOfEveryLayoutSizeAndPitch) {
     std::vector<SurfacePtr> surfaces;
     for (Layout layout : kAllLayouts) {
-        surfaces.push_back(makeSurface(layout, kColumns, 240));
+        surfaces.push_back(makeSurface(layout, kAreaWidth, 240));
         surfaces.push_back(makeSurface(layout, 77, 13));
     }
     // Pitches that aren't a multiple of the pixel size, over a buffer we own.
@@ -153,7 +152,7 @@ TEST_P(EachVersion, ReadsRowsOfEveryLayoutSizeAndPitch) {
                                                    0xFF00, 0xFF, 0));
     SurfacePtr fiveBytes = makeSurface(Layout::xrgb8888, 40, 4);
     SurfacePtr shuffled(
-        SDL_CreateRGBSurface(SDL_SWSURFACE, kColumns, 3, 24, 0xFF00, 0xFF, 0xFF0000, 0));
+        SDL_CreateRGBSurface(SDL_SWSURFACE, kAreaWidth, 3, 24, 0xFF00, 0xFF, 0xFF0000, 0));
     surfaces.push_back(std::move(shuffled));  // a three-byte layout other than the usual two
     for (auto& s : surfaces) fillPattern(s.get(), 7);
 
@@ -185,8 +184,8 @@ std::vector<EscapeRow> animationRows() {
 std::vector<EscapeRow> edgeRows() {
     std::vector<EscapeRow> rows;
     auto row = [&rows](double im0, Complex c, auto reAt) {
-        EscapeRow r{std::vector<double>(kColumns), im0, c};
-        for (int x = 0; x < kColumns; ++x) r.re0[x] = reAt(x);
+        EscapeRow r{std::vector<double>(kAreaWidth), im0, c};
+        for (int x = 0; x < kAreaWidth; ++x) r.re0[x] = reAt(x);
         rows.push_back(r);
     };
     row(0.0, Complex(0.0, 0.0), [](int x) { return x % 2 ? 10.0 + x : 0.0; });  // 1 and 100
@@ -226,13 +225,13 @@ TEST_P(EachVersion, CountsEscapesOfTheAnimationAndAtTheEdges) {
 
 // The inputs of one row of shading, and both versions' outputs.
 struct ShadeCase {
-    double counts[kColumns], fractalPixels[kColumns];
-    uint8_t bytes[6][kColumns];
-    float fedRed[kColumns], fedGreen[kColumns];
+    double counts[kAreaWidth], fractalPixels[kAreaWidth];
+    uint8_t bytes[6][kAreaWidth];
+    float fedRed[kAreaWidth], fedGreen[kAreaWidth];
     float weight = 0;
     bool fed = true;  // feed coefficients, or let the caller test the row
-    float red[2][kColumns], green[2][kColumns];
-    uint32_t colours[2][kColumns];
+    float red[2][kAreaWidth], green[2][kAreaWidth];
+    uint32_t colours[2][kAreaWidth];
 
     fastkernels::ShadeRow job(int which) {
         fastkernels::ShadeRow row;
@@ -273,7 +272,7 @@ TEST_P(EachVersion, ShadesHugeNegativeAndOverflowingMixesAlike) {
     for (float weight : weights)
         for (double scale : pixelScales) {
             row.weight = weight;
-            for (int x = 0; x < kColumns; ++x) {
+            for (int x = 0; x < kAreaWidth; ++x) {
                 const uint32_t h = patternValue(x, seed, 5);
                 row.counts[x] = 1 + h % julia::kMaxIterations;
                 row.fractalPixels[x] = std::floor(scale * ((h >> 8) % 256) / 255.0);
@@ -302,7 +301,7 @@ TEST_P(EachVersion, ShadesHugeNegativeAndOverflowingMixesAlike) {
 TEST_P(EachVersion, ClearsOrSuspectsSinesNearThePeaksAsTheTwinDoes) {
     ShadeCase row;
     row.weight = 0.5f;
-    for (int x = 0; x < kColumns; ++x) {
+    for (int x = 0; x < kAreaWidth; ++x) {
         row.counts[x] = 1 + x % julia::kMaxIterations;
         row.fractalPixels[x] = 247.0;
         for (auto& channel : row.bytes) channel[x] = static_cast<uint8_t>(x);
@@ -316,7 +315,7 @@ TEST_P(EachVersion, ClearsOrSuspectsSinesNearThePeaksAsTheTwinDoes) {
             float fed = static_cast<float>(aim);
             for (int i = 0; i < 3; ++i) fed = std::nextafter(fed, -1e30f);
             for (int i = 0; i < 7;
-                 ++i, fed = std::nextafter(fed, 1e30f), column = (column + 7) % kColumns) {
+                 ++i, fed = std::nextafter(fed, 1e30f), column = (column + 7) % kAreaWidth) {
                 unitSines += std::fabs(std::sin(static_cast<double>(n) * fed * 0.01)) == 1.0;
                 for (float* channel : {row.fedRed, row.fedGreen}) {
                     const double savedCount = row.counts[column];
@@ -358,14 +357,14 @@ TEST_P(EachVersion, RandomRowsAgreeWithTheTwin) {
         JuliaState state = random.state();
         expectSameEscapes(rowOf(state.beginFrame(0), random.below(240)), table, what);
 
-        const uint32_t nearPeak = std::vector<uint32_t>{0, 1, kColumns / 4}[i % 3];
+        const uint32_t nearPeak = std::vector<uint32_t>{0, 1, kAreaWidth / 4}[i % 3];
         row.weight = random.weight();
-        for (int x = 0; x < kColumns; ++x) {
+        for (int x = 0; x < kAreaWidth; ++x) {
             row.counts[x] = wantCounts[x];
             row.fractalPixels[x] = wantPixels[x];
             for (auto& channel : row.bytes) channel[x] = random.channelByte();
             for (float* fed : {row.fedRed, row.fedGreen})
-                fed[x] = random.below(kColumns) < nearPeak
+                fed[x] = random.below(kAreaWidth) < nearPeak
                              ? random.nearPeakCoefficient(static_cast<int>(wantCounts[x]))
                              : static_cast<float>(random.uniform(-1e4, 255));
         }
@@ -389,10 +388,10 @@ TEST_P(EachVersion, PacksColoursForEveryTrueColourLayout) {
     odd.aMask = 0x80000001;
     layouts.push_back(odd);
 
-    uint32_t colours[kColumns], pixels[kColumns], want[kColumns];
+    uint32_t colours[kAreaWidth], pixels[kAreaWidth], want[kAreaWidth];
     for (size_t l = 0; l < layouts.size(); ++l)
         for (int seed = 0; seed < 64; ++seed) {
-            for (int x = 0; x < kColumns; ++x)
+            for (int x = 0; x < kAreaWidth; ++x)
                 colours[x] = x < 2 ? (x ? 0xFFFFFF : 0) : patternValue(x, seed, 3) & 0xFFFFFF;
             kernels->packTrueColour(layouts[l], colours, pixels);
             plain.packTrueColour(layouts[l], colours, want);
@@ -400,9 +399,9 @@ TEST_P(EachVersion, PacksColoursForEveryTrueColourLayout) {
         }
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, EachVersion, ::testing::ValuesIn(builtInstructionSets()),
+INSTANTIATE_TEST_SUITE_P(Versions, EachVersion, ::testing::ValuesIn(builtVersions()),
                          [](const auto& info) {
-                             return std::string(instructionSetName(info.param));
+                             return std::string(versionName(info.param));
                          });
 
 }  // namespace

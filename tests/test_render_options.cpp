@@ -25,7 +25,7 @@ void expectRefused(const Args& args, const std::string& mentioned) {
 
 TEST(RenderOptionsAccepted, NoArgumentsGiveTheDefaults) {
     const RenderOptions o = parseRenderOptions({});
-    EXPECT_EQ(o.images, "");
+    EXPECT_EQ(o.bitmapDir, "");
     EXPECT_EQ(o.frames, 100);
     EXPECT_EQ(o.format, DisplayFormat::xrgb8888);
     EXPECT_EQ(o.renderer, RendererKind::fast);
@@ -40,7 +40,7 @@ TEST(RenderOptionsAccepted, EveryOptionInBothSpellings) {
                                                 "index8", "--renderer=literal", "--keys",
                                                 "4:Up,2:down", "--save=29,0", "--out", "out",
                                                 "--digest"});
-    EXPECT_EQ(o.images, "pics");
+    EXPECT_EQ(o.bitmapDir, "pics");
     EXPECT_EQ(o.frames, 30);
     EXPECT_EQ(o.format, DisplayFormat::index8);
     EXPECT_EQ(o.renderer, RendererKind::literal);

@@ -27,9 +27,9 @@
 #include "fractal/FastRenderer.h"
 #include "fractal/JuliaMaths.h"
 #include "fractal/LiteralRenderer.h"
-#include "kernels/InstructionSets.h"
+#include "kernels/KernelVersions.h"
 #include "scripted/DisplayFormat.h"
-#include "support/KernelVersions.h"
+#include "support/VersionsUnderTest.h"
 #include "support/RandomCases.h"
 #include "support/TestSurfaces.h"
 #include "surface/ColourMap.h"
@@ -39,8 +39,6 @@ using namespace testsupport;
 
 namespace {
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
 
 float floatFromBits(uint32_t bits) {
     float f;
@@ -253,12 +251,12 @@ public:
     explicit SideBySide(const std::function<SurfacePtr()>& makeDisplay) {
         literal = run(makeDisplay(), std::make_unique<LiteralRenderer>(), 0x5A, "literal");
         uint8_t fill = 0xA5;
-        for (InstructionSet set : versionsUnderTest())
+        for (KernelVersion set : versionsUnderTest())
             fast.push_back(run(makeDisplay(), std::make_unique<FastRenderer>(set), fill++,
-                               std::string("fast (") + instructionSetName(set) + ")"));
+                               std::string("fast (") + versionName(set) + ")"));
     }
     explicit SideBySide(DisplayFormat format)
-        : SideBySide([format] { return createDisplaySurface(format, kWidth, kHeight); }) {}
+        : SideBySide([format] { return createDisplaySurface(format, kAreaWidth, kAreaHeight); }) {}
 
     ::testing::AssertionResult frame(const SurfaceHandle* a, const SurfaceHandle* b, float weight) {
         scribble(literal);
@@ -333,8 +331,8 @@ private:
     }
 };
 
-std::unique_ptr<SurfaceHandle> variedBitmap(Layout layout, uint32_t seed, int w = kWidth,
-                                            int h = kHeight) {
+std::unique_ptr<SurfaceHandle> variedBitmap(Layout layout, uint32_t seed, int w = kAreaWidth,
+                                            int h = kAreaHeight) {
     SurfacePtr s = makeSurface(layout, w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
@@ -448,17 +446,18 @@ TEST_P(OnEachDisplay, SuspectsAtEveryEdgeOfTheFrameAreRedoneExactly) {
     SideBySide pair(GetParam());
     const float weight = weightMakingAUnitSine(pair.literal.surface->format);
     ASSERT_NE(weight, 0.0f);
-    auto black = handleFor(makeSurface(Layout::xrgb8888, kWidth, kHeight));
+    auto black = handleFor(makeSurface(Layout::xrgb8888, kAreaWidth, kAreaHeight));
     auto blueWithFeeders = [](const std::vector<std::pair<int, int>>& feeders) {
-        SurfacePtr s = makeSurface(Layout::xrgb8888, kWidth, kHeight);
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x) setRawValue(s.get(), x, y, 0x010000);
+        SurfacePtr s = makeSurface(Layout::xrgb8888, kAreaWidth, kAreaHeight);
+        for (int y = 0; y < kAreaHeight; ++y)
+            for (int x = 0; x < kAreaWidth; ++x) setRawValue(s.get(), x, y, 0x010000);
         for (auto [x, y] : feeders) setRawValue(s.get(), x, y, (x + y) % 2 ? 0x010001 : 0x010100);
         return handleFor(std::move(s));
     };
-    constexpr int right = kWidth - 1, foot = kHeight - 1;
+    constexpr int right = kAreaWidth - 1, foot = kAreaHeight - 1;
     std::vector<std::pair<int, int>> scattered;
-    for (int i = 0; i < kWidth * kHeight; i += 97) scattered.emplace_back(i / kHeight, i % kHeight);
+    for (int i = 0; i < kAreaWidth * kAreaHeight; i += 97)
+        scattered.emplace_back(i / kAreaHeight, i % kAreaHeight);
     const std::pair<const char*, std::vector<std::pair<int, int>>> placements[] = {
         {"first column", {{0, 0}, {0, 1}, {0, 120}, {0, foot - 1}}},
         {"last column", {{right, 0}, {right, 1}, {right, 120}, {right, foot - 2}}},
@@ -529,15 +528,15 @@ INSTANTIATE_TEST_SUITE_P(Formats, OnEachDisplay, ::testing::ValuesIn(kAllDisplay
 // byte sizes, and none at all, on every display.
 TEST(UnusualBitmaps, ReadTheSameInBothRenderers) {
     // 256 pixels of 5 bytes fill the 320-pixel rows: white inside, black beyond.
-    SurfacePtr fiveBytes = makeSurface(Layout::xrgb8888, kWidth, 100);
+    SurfacePtr fiveBytes = makeSurface(Layout::xrgb8888, kAreaWidth, 100);
     fillPattern(fiveBytes.get(), 9);
     fiveBytes->w = 256;
     fiveBytes->format->BytesPerPixel = 5;  // SDL's own functions aren't called on it while so
     auto unusual = std::make_unique<SurfaceHandle>();
     ASSERT_TRUE(unusual->adopt(fiveBytes.release()));
 
-    static std::vector<uint8_t> oddPitchBytes(1283 * kHeight);
-    SurfacePtr odd(SDL_CreateRGBSurfaceFrom(oddPitchBytes.data(), kWidth, kHeight, 32, 1283,
+    static std::vector<uint8_t> oddPitchBytes(1283 * kAreaHeight);
+    SurfacePtr odd(SDL_CreateRGBSurfaceFrom(oddPitchBytes.data(), kAreaWidth, kAreaHeight, 32, 1283,
                                             0xFF0000, 0xFF00, 0xFF, 0));
     fillPattern(odd.get(), 10);
     auto oddPitch = handleFor(std::move(odd));
@@ -562,7 +561,7 @@ TEST(UnusualBitmaps, ReadTheSameInBothRenderers) {
     }
     // Restore the real size before SDL frees it.
     const_cast<SDL_Surface*>(unusual->surface())->format->BytesPerPixel = 4;
-    const_cast<SDL_Surface*>(unusual->surface())->w = kWidth;
+    const_cast<SDL_Surface*>(unusual->surface())->w = kAreaWidth;
 }
 
 // Displays the fast renderer hands to the reference: one that needs a lock,
@@ -573,8 +572,9 @@ TEST(UnusualDisplays, GiveTheSameFramesAndStateAsTheReference) {
     auto b = variedBitmap(Layout::xrgb8888, 62);
 
     {   // SDL moves the pixels by the offset while locked: one row further down.
-        SideBySide pair(
-            [] { return createDisplaySurface(DisplayFormat::xrgb8888, kWidth, kHeight + 1); });
+        SideBySide pair([] {
+            return createDisplaySurface(DisplayFormat::xrgb8888, kAreaWidth, kAreaHeight + 1);
+        });
         pair.fillAlike();
         for (SDL_Surface* s : pair.displays()) s->offset = s->pitch;
         for (int i = 0; i < 5; ++i) EXPECT_TRUE(pair.frame(a.get(), b.get(), 0.5f * i));

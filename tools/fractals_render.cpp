@@ -15,7 +15,7 @@
 #include "app/Demo.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
-#include "kernels/InstructionSets.h"
+#include "kernels/KernelVersions.h"
 #include "scripted/DisplayFormat.h"
 #include "scripted/FrameDigest.h"
 #include "scripted/RenderOptions.h"
@@ -58,13 +58,13 @@ std::string withoutTrailingNewlines(std::string text) {
     return text;
 }
 
-int render(const RenderOptions& options, InstructionSet kernelSet) {
-    SurfacePtr display = createDisplaySurface(options.format, julia::kColumns, julia::kRows);
+int render(const RenderOptions& options, KernelVersion kernelVersion) {
+    SurfacePtr display = createDisplaySurface(options.format, kAreaWidth, kAreaHeight);
     if (!display) throw ErrorMsg("Couldnt create the display surface: " + std::string(SDL_GetError()));
     AppWindow window(display.get());  // declared after the display, so destroyed before it
 
-    auto owned =
-        std::make_unique<FractalScene>(makeRenderer(options.renderer, kernelSet), options.images);
+    auto owned = std::make_unique<FractalScene>(makeRenderer(options.renderer, kernelVersion),
+                                                options.bitmapDir);
     RenderHost host(options, *owned);
     window.scene = std::move(owned);
     window.begin();
@@ -74,11 +74,11 @@ int render(const RenderOptions& options, InstructionSet kernelSet) {
 
     const std::string renderer =
         options.renderer == RendererKind::fast
-            ? std::string("fast renderer (") + instructionSetName(kernelSet) + ")"
+            ? std::string("fast renderer (") + versionName(kernelVersion) + ")"
             : std::string("literal renderer");
     std::printf("%d frames of %d x %d, %s display, %s, bitmaps from %s\n", options.frames,
-                julia::kColumns, julia::kRows, formatName(options.format), renderer.c_str(),
-                options.images.empty() ? "the current directory" : options.images.c_str());
+                kAreaWidth, kAreaHeight, formatName(options.format), renderer.c_str(),
+                options.bitmapDir.empty() ? "the current directory" : options.bitmapDir.c_str());
 
     using Clock = std::chrono::steady_clock;
     Clock::duration rendering{};
@@ -111,10 +111,10 @@ int render(const RenderOptions& options, InstructionSet kernelSet) {
 
 int main(int argc, char** argv) {
     RenderOptions options;
-    InstructionSet kernelSet = InstructionSet::baseline;
+    KernelVersion kernelVersion = KernelVersion::baseline;
     try {
         options = parseRenderOptions(std::vector<std::string>(argv + 1, argv + argc));
-        if (!options.help && !options.version) kernelSet = instructionSetFromEnvironment();
+        if (!options.help && !options.version) kernelVersion = versionFromEnvironment();
     } catch (const UsageError& error) {
         std::cerr << "fractals-render: " << error.what() << "\n\n" << renderUsage();
         return 2;
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
     }
 
     try {
-        return render(options, kernelSet);
+        return render(options, kernelVersion);
     } catch (const ErrorMsg& error) {
         std::fflush(stdout);
         std::cerr << "fractals-render: " << withoutTrailingNewlines(error.message) << "\n";

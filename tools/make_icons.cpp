@@ -34,11 +34,11 @@ public:
 };
 
 SurfacePtr renderFrame(const std::string& bitmaps) {
-    SurfacePtr display = createDisplaySurface(DisplayFormat::xrgb8888, julia::kColumns, julia::kRows);
+    SurfacePtr display = createDisplaySurface(DisplayFormat::xrgb8888, kAreaWidth, kAreaHeight);
     if (!display) throw ErrorMsg(std::string("couldn't create the display: ") + SDL_GetError());
     AppWindow window(display.get());
     window.scene = std::make_unique<FractalScene>(
-        makeRenderer(RendererKind::fast, InstructionSet::baseline), bitmaps);
+        makeRenderer(RendererKind::fast, KernelVersion::baseline), bitmaps);
     window.begin();
     SDL_Event down = keyRecord(SDL_KEYDOWN, SDLK_DOWN);
     window.dispatch(down);
@@ -58,7 +58,8 @@ void writeFile(const std::string& path, const std::string& bytes) {
 int main(int argc, char** argv) {
     std::vector<int> sizes;
     for (int i = 3; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
-    if (sizes.empty() || std::any_of(sizes.begin(), sizes.end(), [](int s) { return s < 1 || s > 256; })) {
+    if (sizes.empty() ||
+        std::any_of(sizes.begin(), sizes.end(), [](int s) { return s < 1 || s > 256; })) {
         std::fprintf(stderr, "usage: make_icons BITMAP_DIR OUT_DIR SIZE... (1 to 256)\n");
         return 2;
     }

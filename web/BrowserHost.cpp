@@ -21,10 +21,10 @@ bool BrowserHost::nextEvent(SDL_Event& event) {
     return SDL_PollEvent(&event) != 0;
 }
 
-void BrowserHost::present(SDL_Surface* screen, int32_t width, int32_t height) {
+void BrowserHost::present(SDL_Surface* display, int32_t width, int32_t height) {
     const size_t bytes = static_cast<size_t>(width) * height * 4;
     if (rgba.size() < bytes) rgba.resize(bytes);  // only if the display outgrew the first size
-    toCanvasRgba(screen, width, height, rgba.data());
+    toCanvasRgba(display, width, height, rgba.data());
     showOnCanvas(rgba.data(), width, height);
     if (script) script->endFrame();
 }

@@ -22,7 +22,7 @@ public:
     bool scripted() const { return script.has_value(); }
 
     bool nextEvent(SDL_Event& event) override;
-    void present(SDL_Surface* screen, int32_t width, int32_t height) override;
+    void present(SDL_Surface* display, int32_t width, int32_t height) override;
 
 private:
     std::vector<uint8_t> rgba;  // sized once: no frame allocates

@@ -23,7 +23,7 @@
 #include "app/ErrorBox.h"
 #include "app/ErrorMsg.h"
 #include "fractal/FractalScene.h"
-#include "kernels/InstructionSets.h"
+#include "kernels/KernelVersions.h"
 #include "scripted/FrameDigest.h"
 #include "scripted/RenderOptions.h"
 #include "scripted/ScriptedKeys.h"
@@ -46,7 +46,7 @@ public:
             if (!window) {
                 // The browser has no SDL display of its own: the dummy driver
                 // keeps the display in memory and the host shows it. 32 bits,
-                // as the desktop has on a true-colour screen.
+                // as the desktop has on a true-colour display.
                 setenv("SDL_VIDEODRIVER", "dummy", 1);
                 window =
                     std::make_unique<AppWindow>("Fractals", kAreaWidth, kAreaHeight, 32, false);
@@ -54,7 +54,7 @@ public:
             window->scene.reset();  // the old scene's bitmaps go before the new ones load
             // WebAssembly has one version of the kernels: nothing to choose.
             window->scene = std::make_unique<FractalScene>(
-                makeRenderer(RendererKind::fast, InstructionSet::baseline), directory);
+                makeRenderer(RendererKind::fast, KernelVersion::baseline), directory);
             window->begin();
 
             SDL_Event stale;

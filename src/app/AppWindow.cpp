@@ -10,8 +10,8 @@ namespace {
 class WindowHost final : public FrameHost {
 public:
     bool nextEvent(SDL_Event& event) override { return SDL_PollEvent(&event) != 0; }
-    void present(SDL_Surface* screen, int32_t width, int32_t height) override {
-        SDL_UpdateRect(screen, 0, 0, width, height);
+    void present(SDL_Surface* display, int32_t width, int32_t height) override {
+        SDL_UpdateRect(display, 0, 0, width, height);
     }
 };
 

@@ -8,6 +8,6 @@
 constexpr int32_t kAreaWidth = 320;
 constexpr int32_t kAreaHeight = 240;
 
-// slotA's two images, which Up switches between, then slotB's (Down).
+// The bitmaps of imagesA, which Up switches between, then imagesB's (Down).
 constexpr const char* kBitmapNamesA[2] = {"lsd.bmp", "logo.bmp"};
 constexpr const char* kBitmapNamesB[2] = {"lsd2.bmp", "logo2.bmp"};

@@ -14,5 +14,5 @@ public:
     // The frame's next event; false once it has none left.
     virtual bool nextEvent(SDL_Event& event) = 0;
     // Shows the finished display (width x height from its top-left corner).
-    virtual void present(SDL_Surface* screen, int32_t width, int32_t height) = 0;
+    virtual void present(SDL_Surface* display, int32_t width, int32_t height) = 0;
 };

@@ -14,8 +14,9 @@ using namespace julia;
 
 namespace {
 
-constexpr int32_t kPixels = kColumns * kRows;
-constexpr int kLastRowBuffer = (kRows - 1) % 2;  // which of the two row buffers ends with row 239
+constexpr int32_t kPixels = kAreaWidth * kAreaHeight;
+// Which of the two row buffers ends with row 239.
+constexpr int kLastRowBuffer = (kAreaHeight - 1) % 2;
 
 const SDL_Surface* surfaceOf(const SurfaceHandle* slot) {
     return slot != nullptr ? slot->surface() : nullptr;
@@ -30,15 +31,15 @@ bool fedSinesClear(double n, double red, double green) {
 
 }  // namespace
 
-FastRenderer::FastRenderer(InstructionSet kernelSet) : kernels(kernelsFor(kernelSet)) {
+FastRenderer::FastRenderer(KernelVersion kernelVersion) : kernels(kernelsFor(kernelVersion)) {
     suspects.reserve(kPixels);
 }
 
 bool FastRenderer::fastPathFits(const SDL_Surface* s) {
     if (s == nullptr || s->format == nullptr || s->pixels == nullptr || needsLock(s)) return false;
     const int bytes = s->format->BytesPerPixel;
-    return bytes >= 1 && bytes <= 4 && s->w >= kColumns && s->h >= kRows &&
-           s->pitch >= kColumns * bytes;
+    return bytes >= 1 && bytes <= 4 && s->w >= kAreaWidth && s->h >= kAreaHeight &&
+           s->pitch >= kAreaWidth * bytes;
 }
 
 // The reference writes such a display pixel by pixel, locking, clipping or
@@ -70,8 +71,8 @@ void FastRenderer::render(AppWindow& window, const SurfaceHandle* slotA,
     shadeInBulk();
     // The bulk pass left the last pixel's v in its row buffer: the state
     // after the frame, unless the last pixel is a suspect or follows one.
-    state.redCoefficient = row.red[kLastRowBuffer][kColumns - 1];
-    state.greenCoefficient = row.green[kLastRowBuffer][kColumns - 1];
+    state.redCoefficient = row.red[kLastRowBuffer][kAreaWidth - 1];
+    state.greenCoefficient = row.green[kLastRowBuffer][kAreaWidth - 1];
     testFirstRow(start);
     redoSuspects(start);
 
@@ -81,9 +82,9 @@ void FastRenderer::render(AppWindow& window, const SurfaceHandle* slotA,
 void FastRenderer::prepareFrame(float w) {
     weight = w;
     colours.prepare(display->format);
-    for (int32_t x = 0; x < kColumns; ++x)
+    for (int32_t x = 0; x < kAreaWidth; ++x)
         re0[x] = static_cast<float>(static_cast<double>(x) * frame.spanX * kColumnScale + frame.left);
-    for (int32_t y = 0; y < kRows; ++y)
+    for (int32_t y = 0; y < kAreaHeight; ++y)
         im0[y] = static_cast<double>(y) * frame.spanY * kRowScale + frame.top;
     for (int n = 1; n <= kMaxIterations; ++n) {
         const double fractalPixel = colours.map(0, 0, fractalBlue(n));
@@ -106,7 +107,7 @@ void FastRenderer::shadeInBulk() {
     job.complement = frame.complement;
     const bool direct = coloursArePixels(display->format);
 
-    for (int32_t y = 0; y < kRows; ++y) {
+    for (int32_t y = 0; y < kAreaHeight; ++y) {
         job.colours = direct ? reinterpret_cast<uint32_t*>(displayRow(y)) : row.colours.data();
         kernels.readRow(bitmapA, y, {row.aR.data(), row.aG.data(), row.aB.data()});
         kernels.readRow(bitmapB, y, {row.bR.data(), row.bG.data(), row.bB.data()});
@@ -120,9 +121,9 @@ void FastRenderer::shadeInBulk() {
         job.coefficientRed = y > 0 ? aboveRed : nullptr;
         job.coefficientGreen = y > 0 ? aboveGreen : nullptr;
         if (!kernels.shadeRow(job)) {
-            for (int32_t x = 0; x < kColumns; ++x) {
+            for (int32_t x = 0; x < kAreaWidth; ++x) {
                 if (!fedSinesClear(row.counts[x], aboveRed[x], aboveGreen[x]))
-                    suspects.push_back(x * kRows + y);
+                    suspects.push_back(x * kAreaHeight + y);
             }
         }
         if (y == 0) row.firstRowCounts = row.counts;
@@ -138,23 +139,23 @@ void FastRenderer::writeRow(int32_t y) {
     if (colours.trueColour()) {
         kernels.packTrueColour(colours.layout(), row.colours.data(), row.pixels.data());
     } else {
-        for (int32_t x = 0; x < kColumns; ++x) {
+        for (int32_t x = 0; x < kAreaWidth; ++x) {
             const uint32_t c = row.colours[x];
             row.pixels[x] = colours.map(static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
                                         static_cast<uint8_t>(c));
         }
     }
 
-    storePixels(displayRow(y), display->format->BytesPerPixel, row.pixels.data(), kColumns);
+    storePixels(displayRow(y), display->format->BytesPerPixel, row.pixels.data(), kAreaWidth);
 }
 
 // Row 0 of column x is fed by row 239 of column x - 1 (whose v the row
 // buffers still hold), and pixel (0, 0) by the state the frame began with.
 void FastRenderer::testFirstRow(Coefficients start) {
-    for (int32_t x = 0; x < kColumns; ++x) {
+    for (int32_t x = 0; x < kAreaWidth; ++x) {
         const double red = x == 0 ? start.red : row.red[kLastRowBuffer][x - 1];
         const double green = x == 0 ? start.green : row.green[kLastRowBuffer][x - 1];
-        if (!fedSinesClear(row.firstRowCounts[x], red, green)) suspects.push_back(x * kRows);
+        if (!fedSinesClear(row.firstRowCounts[x], red, green)) suspects.push_back(x * kAreaHeight);
     }
 }
 
@@ -179,8 +180,8 @@ void FastRenderer::redoSuspects(Coefficients start) {
 // What shading a pixel takes besides the coefficients it is fed.
 FastRenderer::PixelInputs FastRenderer::inputsAt(int32_t index) const {
     PixelInputs in;
-    in.x = index / kRows;
-    in.y = index % kRows;
+    in.x = index / kAreaHeight;
+    in.y = index % kAreaHeight;
     in.n = escapeCount(Complex(re0[in.x], im0[in.y]), frame.c);
     in.a = readPixel(bitmapA, in.x, in.y);
     in.b = readPixel(bitmapB, in.x, in.y);

@@ -48,7 +48,7 @@
 #include <vector>
 
 #include "kernels/FastKernels.h"
-#include "kernels/InstructionSets.h"
+#include "kernels/KernelVersions.h"
 #include "fractal/JuliaRenderer.h"
 #include "fractal/JuliaState.h"
 #include "fractal/LiteralRenderer.h"
@@ -58,7 +58,7 @@
 class FastRenderer final : public JuliaRenderer {
 public:
     // Throws ErrorMsg if this processor can't run that version of the kernels.
-    explicit FastRenderer(InstructionSet kernelSet);
+    explicit FastRenderer(KernelVersion kernelVersion);
 
     void render(AppWindow& window, const SurfaceHandle* slotA, const SurfaceHandle* slotB,
                 float weight) override;
@@ -99,20 +99,20 @@ private:
     const SDL_Surface* bitmapB = nullptr;
     SDL_Surface* display = nullptr;
     ColourMap colours;
-    std::array<double, julia::kColumns> re0{};  // each column's start, a float widened
-    std::array<double, julia::kRows> im0{};
+    std::array<double, kAreaWidth> re0{};  // each column's start, a float widened
+    std::array<double, kAreaHeight> im0{};
     fastkernels::FractalPixelByCount fractalPixelByCount{};  // red = green = 0
 
     // One row in flight; red and green v of the row above are kept as the
     // coefficients fed to this one.
     struct RowBuffers {
-        std::array<uint8_t, julia::kColumns> aR, aG, aB, bR, bG, bB;
-        std::array<double, julia::kColumns> counts, fractalPixels;
+        std::array<uint8_t, kAreaWidth> aR, aG, aB, bR, bG, bB;
+        std::array<double, kAreaWidth> counts, fractalPixels;
         // Two rows of red and green v, used in turn: the one being shaded and the one above.
-        std::array<float, julia::kColumns> red[2], green[2];
-        std::array<uint32_t, julia::kColumns> colours;  // channel bytes as 0xRRGGBB
-        std::array<uint32_t, julia::kColumns> pixels;
-        std::array<double, julia::kColumns> firstRowCounts;
+        std::array<float, kAreaWidth> red[2], green[2];
+        std::array<uint32_t, kAreaWidth> colours;  // channel bytes as 0xRRGGBB
+        std::array<uint32_t, kAreaWidth> pixels;
+        std::array<double, kAreaWidth> firstRowCounts;
     } row{};
 
     // Suspects, by column-major index x * rows + y.

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "kernels/InstructionSets.h"
+#include "kernels/KernelVersions.h"
 #include "fractal/JuliaState.h"
 
 class AppWindow;
@@ -26,5 +26,5 @@ public:
     JuliaState state;
 };
 
-// The fast renderer runs the kernels of `kernelSet`; the literal one has none.
-std::unique_ptr<JuliaRenderer> makeRenderer(RendererKind kind, InstructionSet kernelSet);
+// The fast renderer runs the kernels of `kernelVersion`; the literal one has none.
+std::unique_ptr<JuliaRenderer> makeRenderer(RendererKind kind, KernelVersion kernelVersion);

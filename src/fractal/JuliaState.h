@@ -10,8 +10,6 @@
 
 namespace julia {
 
-constexpr int32_t kColumns = kAreaWidth;
-constexpr int32_t kRows = kAreaHeight;
 constexpr int kMaxIterations = 100;
 constexpr double kEscapeDistance = 4.0;
 constexpr float kJuliaStep = 0.1f;        // single precision: adds 0.100000001490116

@@ -3,7 +3,7 @@
 #include "fractal/JuliaRenderer.h"
 #include "fractal/LiteralRenderer.h"
 
-std::unique_ptr<JuliaRenderer> makeRenderer(RendererKind kind, InstructionSet kernelSet) {
+std::unique_ptr<JuliaRenderer> makeRenderer(RendererKind kind, KernelVersion kernelVersion) {
     if (kind == RendererKind::literal) return std::make_unique<LiteralRenderer>();
-    return std::make_unique<FastRenderer>(kernelSet);
+    return std::make_unique<FastRenderer>(kernelVersion);
 }

@@ -1,5 +1,5 @@
 // The fast renderer's kernels for one instruction set. The CMakeLists.txt beside it
-// compiles this file once per set, naming it in FRACTALS_KERNEL_SET and
+// compiles this file once per set, naming it in FRACTALS_KERNEL_VERSION and
 // giving that set's flags; the flags pick the register width (SimdLanes.h),
 // so every version works in whole registers of its own set. Everything here
 // but the table at the end has internal linkage, and what it uses from
@@ -11,19 +11,19 @@
 #include "fractal/ExactShortcuts.h"
 #include "kernels/SimdLanes.h"
 
-#ifndef FRACTALS_KERNEL_SET
-#error "compiled once per instruction set, with FRACTALS_KERNEL_SET naming it"
+#ifndef FRACTALS_KERNEL_VERSION
+#error "compiled once per instruction set, with FRACTALS_KERNEL_VERSION naming it"
 #endif
 
 namespace fastkernels {
-namespace FRACTALS_KERNEL_SET {
+namespace FRACTALS_KERNEL_VERSION {
 namespace {
 
 using namespace julia;
 using namespace simdlanes;
 
 static_assert(kLanes <= kWidestLanes, "the count table holds the widest vector");
-static_assert(kColumns % kFloatLanes == 0, "rows split into whole registers");
+static_assert(kAreaWidth % kFloatLanes == 0, "rows split into whole registers");
 
 // ---------------------------------------------------------------------------
 // Escape counts
@@ -31,7 +31,7 @@ static_assert(kColumns % kFloatLanes == 0, "rows split into whole registers");
 // Groups of kLanes pixels iterated side by side: each squaring waits on the
 // one before, so independent groups keep the arithmetic units busy.
 constexpr int kGroups = 2;
-static_assert(kColumns % (kGroups * kLanes) == 0, "rows split into whole groups");
+static_assert(kAreaWidth % (kGroups * kLanes) == 0, "rows split into whole groups");
 
 struct Orbits {
     Doubles startRe, zRe, zIm;
@@ -72,7 +72,7 @@ struct Orbits {
 void escapeCounts(const double* re0, double im0, Complex c, const FractalPixelByCount& table,
                   double* counts, double* fractalPixels) {
     const Doubles startIm = broadcast(im0), cRe = broadcast(c.re), cIm = broadcast(c.im);
-    for (int32_t x = 0; x < kColumns; x += kGroups * kLanes) {
+    for (int32_t x = 0; x < kAreaWidth; x += kGroups * kLanes) {
         Orbits o[kGroups];
 #pragma GCC unroll 4
         for (int g = 0; g < kGroups; ++g) startOrbits(o[g], re0 + x + g * kLanes, startIm, table);
@@ -134,7 +134,7 @@ template <bool kTest>
     const Doubles weight = broadcast(row.weight), complement = broadcast(row.complement);
 
     Doubles least = broadcast(1.0);  // margins are never NaN
-    for (int32_t x = 0; x < kColumns; x += kFloatLanes) {
+    for (int32_t x = 0; x < kAreaWidth; x += kFloatLanes) {
         const Doubles fractalPixel[2] = {load<Doubles>(fractalPixels + x),
                                          load<Doubles>(fractalPixels + x + kLanes)};
         const Floats r = mixChannels(aR + x, bR + x, weight, complement, fractalPixel);
@@ -159,7 +159,7 @@ bool shadeRow(const ShadeRow& row) {
 // A plain loop: the compiler vectorises it well at each width.
 void packTrueColour(const TrueColourLayout& layout, const uint32_t* colours, uint32_t* pixels) {
     const TrueColourLayout t = layout;  // a local copy: stores to pixels can't alias it
-    for (int32_t x = 0; x < kColumns; ++x) {
+    for (int32_t x = 0; x < kAreaWidth; ++x) {
         const uint32_t c = colours[x];
         pixels[x] = mapTrueColour(t, static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
                                   static_cast<uint8_t>(c));
@@ -167,12 +167,12 @@ void packTrueColour(const TrueColourLayout& layout, const uint32_t* colours, uin
 }
 
 void readRow(const SDL_Surface* bitmap, int32_t y, ChannelRow out) {
-    readChannelRow(bitmap, y, kColumns, out);
+    readChannelRow(bitmap, y, kAreaWidth, out);
 }
 
 }  // namespace
 
 const KernelTable kernels = {readRow, escapeCounts, shadeRow, packTrueColour};
 
-}  // namespace FRACTALS_KERNEL_SET
+}  // namespace FRACTALS_KERNEL_VERSION
 }  // namespace fastkernels

@@ -3,7 +3,7 @@
 // its own namespace with its own flags and vectors of that set's natural
 // width; PlainKernels.cpp states the same loops one pixel at a time, as the
 // twin every version is checked against. A version is reached only through
-// its KernelTable, picked at start-up (InstructionSets.h).
+// its KernelTable, picked at start-up (KernelVersions.h).
 #pragma once
 
 #include <SDL.h>
@@ -61,7 +61,7 @@ struct KernelTable {
 // The twin: the plain statement of every kernel.
 extern const KernelTable plainKernels;
 
-// The compiled versions; which exist depends on the target (InstructionSets.cpp).
+// The compiled versions; which exist depends on the target (KernelVersions.cpp).
 namespace baseline {
 extern const KernelTable kernels;
 }

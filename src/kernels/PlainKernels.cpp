@@ -13,7 +13,7 @@ namespace {
 using namespace julia;
 
 void readRow(const SDL_Surface* bitmap, int32_t y, ChannelRow out) {
-    for (int32_t x = 0; x < kColumns; ++x) {
+    for (int32_t x = 0; x < kAreaWidth; ++x) {
         const PixelSample p = readPixel(bitmap, x, y);
         out.r[x] = p.r;
         out.g[x] = p.g;
@@ -23,7 +23,7 @@ void readRow(const SDL_Surface* bitmap, int32_t y, ChannelRow out) {
 
 void escapeCounts(const double* re0, double im0, Complex c, const FractalPixelByCount& table,
                   double* counts, double* fractalPixels) {
-    for (int32_t x = 0; x < kColumns; ++x) {
+    for (int32_t x = 0; x < kAreaWidth; ++x) {
         const int n = escapeCount(Complex(re0[x], im0), c);
         counts[x] = n;
         fractalPixels[x] = table.lanes[n][0];
@@ -32,7 +32,7 @@ void escapeCounts(const double* re0, double im0, Complex c, const FractalPixelBy
 
 bool shadeRow(const ShadeRow& row) {
     bool cleared = true;
-    for (int32_t x = 0; x < kColumns; ++x) {
+    for (int32_t x = 0; x < kAreaWidth; ++x) {
         const double fractalPixel = row.fractalPixels[x];
         row.red[x] = mixChannel(row.aR[x], row.bR[x], row.weight, row.complement, fractalPixel);
         row.green[x] = mixChannel(row.aG[x], row.bG[x], row.weight, row.complement, fractalPixel);
@@ -50,7 +50,7 @@ bool shadeRow(const ShadeRow& row) {
 }
 
 void packTrueColour(const TrueColourLayout& layout, const uint32_t* colours, uint32_t* pixels) {
-    for (int32_t x = 0; x < kColumns; ++x) {
+    for (int32_t x = 0; x < kAreaWidth; ++x) {
         const uint32_t c = colours[x];
         pixels[x] = mapTrueColour(layout, static_cast<uint8_t>(c >> 16),
                                   static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c));

@@ -2,7 +2,7 @@
 // width of the instruction set this file is compiled for, and the few
 // operations GCC's generic vectors lower badly (in halves, lane by lane, or
 // as a blend where one instruction does): for those each set names its own
-// instructions, WebAssembly's SIMD128 included. Plain lanes serve other
+// instructions, WebAssembly's SIMD128 included. Generic lanes serve other
 // architectures. Only FastKernels.cpp includes this; everything here is
 // internal and always inlined, so each instruction set's copy of the kernels
 // gets its own.
@@ -28,7 +28,7 @@ constexpr int kLanes = 8;
 #elif defined(__AVX2__)
 constexpr int kLanes = 4;
 #else
-constexpr int kLanes = 2;  // SSE2, WebAssembly's SIMD128, and the plain lanes
+constexpr int kLanes = 2;  // SSE2, WebAssembly's SIMD128, and the generic lanes
 #endif
 
 typedef double Doubles __attribute__((vector_size(kLanes * sizeof(double))));
@@ -222,6 +222,7 @@ template <typename To, typename From>
 
 #else
 
+// Generic lanes: GCC's vector extensions alone, for any other architecture.
 [[gnu::always_inline]] inline bool anyLane(const Masks& m) {
     bool any = false;
     for (int i = 0; i < kLanes; ++i) any |= m[i] != 0;

@@ -91,7 +91,7 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
 
         if (name == "--images") {
             if (value.empty()) throw UsageError("--images needs a directory");
-            options.images = value;
+            options.bitmapDir = value;
         } else if (name == "--frames") {
             options.frames = parseCount(value, "--frames");
             if (options.frames == 0) throw UsageError("--frames must be at least 1");

@@ -17,7 +17,7 @@ struct FrameKey {
 };
 
 struct RenderOptions {
-    std::string images;  // where the four bitmaps are; empty: the current directory
+    std::string bitmapDir;  // --images: where the four bitmaps are; empty: the current directory
     int frames = 100;
     DisplayFormat format = DisplayFormat::xrgb8888;
     RendererKind renderer = RendererKind::fast;

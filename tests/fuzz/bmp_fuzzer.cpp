@@ -20,15 +20,15 @@
 #include "app/AppWindow.h"
 #include "fractal/JuliaState.h"
 #include "kernels/FastKernels.h"
-#include "kernels/InstructionSets.h"
+#include "kernels/KernelVersions.h"
 #include "scripted/DisplayFormat.h"
 #include "surface/PixelAccess.h"
 #include "surface/SurfaceHandle.h"
 
 namespace {
 
-using julia::kColumns;
-using julia::kRows;
+using kAreaWidth;
+using kAreaHeight;
 
 // One file per fuzzing process, rewritten for each input.
 class InputFile {
@@ -59,20 +59,21 @@ private:
 };
 
 void readArea(const SurfaceHandle& bitmap) {
-    static const std::vector<InstructionSet> versions = runnableInstructionSets();
-    static const SurfacePtr display = createDisplaySurface(DisplayFormat::xrgb8888, kColumns, kRows);
+    static const std::vector<KernelVersion> versions = runnableVersions();
+    static const SurfacePtr display =
+        createDisplaySurface(DisplayFormat::xrgb8888, kAreaWidth, kAreaHeight);
     static const AppWindow window(display.get());
-    std::vector<PixelSample> samples(kColumns);
-    std::vector<uint8_t> r(kColumns), g(kColumns), b(kColumns);
-    for (int32_t y = 0; y < kRows; ++y) {
-        for (int32_t x = 0; x < kColumns; ++x) samples[x] = window.getPixel(&bitmap, x, y);
-        for (InstructionSet set : versions) {
+    std::vector<PixelSample> samples(kAreaWidth);
+    std::vector<uint8_t> r(kAreaWidth), g(kAreaWidth), b(kAreaWidth);
+    for (int32_t y = 0; y < kAreaHeight; ++y) {
+        for (int32_t x = 0; x < kAreaWidth; ++x) samples[x] = window.getPixel(&bitmap, x, y);
+        for (KernelVersion set : versions) {
             kernelsFor(set).readRow(bitmap.surface(), y, {r.data(), g.data(), b.data()});
-            for (int32_t x = 0; x < kColumns; ++x) {
+            for (int32_t x = 0; x < kAreaWidth; ++x) {
                 const PixelSample& p = samples[x];
                 if (p.r != r[x] || p.g != g[x] || p.b != b[x]) {
                     std::fprintf(stderr, "bmp_fuzzer: %s reads (%d, %d) unlike getPixel\n",
-                                 instructionSetName(set), x, y);
+                                 versionName(set), x, y);
                     std::abort();
                 }
             }

@@ -136,8 +136,8 @@ public:
 
     // Any layout, mostly the area's width, else an odd one narrower or wider.
     SurfacePtr bitmap(int height) {
-        const int widths[] = {julia::kColumns, julia::kColumns, 1 + 2 * int(below(160)),
-                              julia::kColumns + 1 + 2 * int(below(40))};
+        const int widths[] = {kAreaWidth, kAreaWidth, 1 + 2 * int(below(160)),
+                              kAreaWidth + 1 + 2 * int(below(40))};
         SurfacePtr s = makeSurface(pick(kAllLayouts), pick(widths), height);
         for (int y = 0; y < s->h; ++y)
             for (int x = 0; x < s->w; ++x) {
@@ -157,7 +157,7 @@ public:
     // other frame, one of exactly +-1. The state's coefficients may be set
     // to feed the first pixel so.
     SteeredFrame steeredFrame(JuliaState& state, SDL_PixelFormat* display) {
-        const int heights[] = {julia::kRows, julia::kRows, 1 + int(below(300))};
+        const int heights[] = {kAreaHeight, kAreaHeight, 1 + int(below(300))};
         SteeredFrame frame{handleFor(bitmap(pick(heights))), handleFor(bitmap(pick(heights))),
                            weight()};
         const std::vector<int> n = escapeCounts(state);
@@ -172,10 +172,10 @@ public:
         const int channel = bitmaps[0]->format->BytesPerPixel > 1 &&
                             bitmaps[1]->format->BytesPerPixel > 1 && below(2);
         for (int attempt = 0; attempt < 64 && frame.aimed == 0; ++attempt) {
-            const int32_t columns[] = {0, julia::kColumns - 2, julia::kColumns - 1,
-                                       static_cast<int32_t>(below(julia::kColumns))};
-            const int32_t rows[] = {0, julia::kRows - 2, julia::kRows - 1};
-            const size_t i = std::min<size_t>(below(2) ? pick(columns) * julia::kRows + pick(rows)
+            const int32_t columns[] = {0, kAreaWidth - 2, kAreaWidth - 1,
+                                       static_cast<int32_t>(below(kAreaWidth))};
+            const int32_t rows[] = {0, kAreaHeight - 2, kAreaHeight - 1};
+            const size_t i = std::min<size_t>(below(2) ? pick(columns) * kAreaHeight + pick(rows)
                                                        : below(static_cast<uint32_t>(n.size())),
                                               n.size() - 2);
             const double m = SDL_MapRGB(display, 0, 0, julia::fractalBlue(n[i]));
@@ -183,8 +183,8 @@ public:
             const uint8_t a = below(2) ? s : 0, b = s - a;  // v positive, or either sign
             if (!aimWeight(a, b, m, n[i + 1], frame.unitSines, frame.weight)) continue;
             for (size_t j = 0; j + 1 < n.size(); ++j) {
-                const int x = static_cast<int>(j) / julia::kRows,
-                          y = static_cast<int>(j) % julia::kRows;
+                const int x = static_cast<int>(j) / kAreaHeight,
+                          y = static_cast<int>(j) % kAreaHeight;
                 if (n[j] != n[i] || n[j + 1] != n[i + 1] ||
                     (j != i && j + 1 != i && below(share) != 0))
                     continue;
@@ -204,8 +204,8 @@ private:
     static std::vector<int> escapeCounts(JuliaState state) {
         const FrameSetup f = state.beginFrame(0);
         std::vector<int> n;
-        for (int32_t x = 0; x < julia::kColumns; ++x)
-            for (int32_t y = 0; y < julia::kRows; ++y)
+        for (int32_t x = 0; x < kAreaWidth; ++x)
+            for (int32_t y = 0; y < kAreaHeight; ++y)
                 n.push_back(julia::escapeCount(Complex(startRe(f, x), startIm(f, y)), f.c));
         return n;
     }

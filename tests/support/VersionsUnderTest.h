@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "app/ErrorMsg.h"
-#include "kernels/InstructionSets.h"
+#include "kernels/KernelVersions.h"
 
 namespace testsupport {
 
-inline std::vector<InstructionSet> versionsUnderTest() {
+inline std::vector<KernelVersion> versionsUnderTest() {
     try {
-        return instructionSetsFromEnvironment();
+        return versionsFromEnvironment();
     } catch (const ErrorMsg& e) {
         ADD_FAILURE() << e.message;
         return {};
