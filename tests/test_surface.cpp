@@ -43,6 +43,14 @@ struct Display {
     }
 };
 
+// A sample's channels and raw value.
+void expectSample(const PixelSample& got, int r, int g, int b, uint32_t pixel) {
+    EXPECT_EQ(got.r, r);
+    EXPECT_EQ(got.g, g);
+    EXPECT_EQ(got.b, b);
+    EXPECT_EQ(got.pixel, pixel);
+}
+
 struct LayoutName {
     std::string operator()(const testing::TestParamInfo<Layout>& info) const {
         return layoutName(info.param);
@@ -111,11 +119,8 @@ TEST(GetPixel, ThreeBytePixelFindsItsBytesByTheShifts) {
         SDL_Rect at{1, 0, 1, 1};
         ASSERT_EQ(SDL_FillRect(s.get(), &at, colour), 0);
         auto handle = handleFor(std::move(s));
-        const PixelSample got = display.window.getPixel(handle.get(), 1, 0);
-        EXPECT_EQ(got.r, 0x33) << layoutName(layout);
-        EXPECT_EQ(got.g, 0x22);
-        EXPECT_EQ(got.b, 0x11);
-        EXPECT_EQ(got.pixel, colour);
+        SCOPED_TRACE(layoutName(layout));
+        expectSample(display.window.getPixel(handle.get(), 1, 0), 0x33, 0x22, 0x11, colour);
     }
 }
 
@@ -125,11 +130,8 @@ TEST(GetPixel, FourByteChannelsComeFromBitPositionsWhateverTheMasks) {
         SurfacePtr s = makeSurface(layout, 3, 2);
         setRawValue(s.get(), 2, 1, 0xAA112233u);
         auto handle = handleFor(std::move(s));
-        const PixelSample got = display.window.getPixel(handle.get(), 2, 1);
-        EXPECT_EQ(got.r, 0x33) << layoutName(layout);
-        EXPECT_EQ(got.g, 0x22);
-        EXPECT_EQ(got.b, 0x11);
-        EXPECT_EQ(got.pixel, 0xAA112233u);
+        SCOPED_TRACE(layoutName(layout));
+        expectSample(display.window.getPixel(handle.get(), 2, 1), 0x33, 0x22, 0x11, 0xAA112233u);
     }
 }
 
@@ -142,10 +144,8 @@ TEST(GetPixel, UnsupportedByteSizeReadsWhite) {
         raw->format->BytesPerPixel = size;
         const PixelSample got = display.window.getPixel(handle.get(), 1, 1);
         raw->format->BytesPerPixel = 4;
-        EXPECT_EQ(got.r, 255) << int(size);
-        EXPECT_EQ(got.g, 255);
-        EXPECT_EQ(got.b, 255);
-        EXPECT_EQ(got.pixel, 0xFFFFFFFFu);
+        SCOPED_TRACE(int(size));
+        expectSample(got, 255, 255, 255, 0xFFFFFFFFu);
     }
 }
 

@@ -132,29 +132,28 @@ Bmp withBitfields(uint16_t bits, uint32_t r, uint32_t g, uint32_t bl) {
     return b;
 }
 
-// RLE8: each row one run per 64 columns, then end of line; end of bitmap last.
-Bytes rle8Rows(int width, int height) {
+// RLE: each row one run per 64 columns of the byte runByte(x, y), then end
+// of line; end of bitmap last.
+template <typename RunByte>
+Bytes rleRows(int width, int height, RunByte runByte) {
     Bytes out;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; x += 64)
             out.insert(out.end(), {static_cast<uint8_t>(std::min(64, width - x)),
-                                   static_cast<uint8_t>((x + y) & 0xFF)});
+                                   static_cast<uint8_t>(runByte(x, y))});
         out.insert(out.end(), {0, 0});
     }
     out.insert(out.end(), {0, 1});
     return out;
 }
 
+Bytes rle8Rows(int width, int height) {
+    return rleRows(width, height, [](int x, int y) { return (x + y) & 0xFF; });
+}
+
+// Two 4-bit pixels per byte.
 Bytes rle4Rows(int width, int height) {
-    Bytes out;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; x += 64)
-            out.insert(out.end(), {static_cast<uint8_t>(std::min(64, width - x)),
-                                   static_cast<uint8_t>(((y & 15) << 4) | (x / 64))});
-        out.insert(out.end(), {0, 0});
-    }
-    out.insert(out.end(), {0, 1});
-    return out;
+    return rleRows(width, height, [](int x, int y) { return ((y & 15) << 4) | (x / 64); });
 }
 
 struct Case {

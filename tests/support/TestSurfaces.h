@@ -60,16 +60,10 @@ inline SurfacePtr makeSurface(Layout layout, int width, int height) {
     SurfacePtr s;
     switch (layout) {
     case Layout::index8:
-        s = createDisplaySurface(DisplayFormat::index8, width, height);
-        break;
     case Layout::rgb565:
-        s = createDisplaySurface(DisplayFormat::rgb565, width, height);
-        break;
     case Layout::rgb888:
-        s = createDisplaySurface(DisplayFormat::rgb888, width, height);
-        break;
-    case Layout::xrgb8888:
-        s = createDisplaySurface(DisplayFormat::xrgb8888, width, height);
+    case Layout::xrgb8888:  // a display's layouts, by the display formats' names
+        s = createDisplaySurface(*parseFormat(layoutName(layout)), width, height);
         break;
     case Layout::bgr888:
         s.reset(SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 24, 0x0000FF, 0x00FF00,
