@@ -13,7 +13,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "fractal/ExactShortcuts.h"
+#include "julia/ExactShortcuts.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 
 #include "app/AppWindow.h"
 #include "app/ErrorMsg.h"
-#include "fractal/Complex.h"
 #include "fractal/FractalScene.h"
 #include "fractal/LiteralRenderer.h"
+#include "julia/Complex.h"
 #include "scripted/DisplayFormat.h"
 #include "support/TestSurfaces.h"
 #include "surface/SurfaceHandle.h"

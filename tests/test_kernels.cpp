@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "app/ErrorMsg.h"
+#include "julia/JuliaState.h"
 #include "kernels/FastKernels.h"
 #include "kernels/KernelVersions.h"
-#include "fractal/JuliaState.h"
-#include "support/VersionsUnderTest.h"
 #include "support/RandomCases.h"
 #include "support/TestSurfaces.h"
+#include "support/VersionsUnderTest.h"
 
 using namespace testsupport;
 

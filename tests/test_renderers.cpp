@@ -23,15 +23,15 @@
 
 #include "app/AppWindow.h"
 #include "app/ErrorMsg.h"
-#include "fractal/ExactShortcuts.h"
 #include "fractal/FastRenderer.h"
-#include "fractal/JuliaMaths.h"
 #include "fractal/LiteralRenderer.h"
+#include "julia/ExactShortcuts.h"
+#include "julia/JuliaMaths.h"
 #include "kernels/KernelVersions.h"
 #include "scripted/DisplayFormat.h"
-#include "support/VersionsUnderTest.h"
 #include "support/RandomCases.h"
 #include "support/TestSurfaces.h"
+#include "support/VersionsUnderTest.h"
 #include "surface/ColourMap.h"
 #include "surface/PixelAccess.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "app/FrameHost.h"
+#include "app/PixelSample.h"
 #include "app/Scene.h"
-#include "surface/PixelSample.h"
 
 class SurfaceHandle;
 

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "app/AppWindow.h"
-#include "fractal/ExactShortcuts.h"
+#include "julia/ExactShortcuts.h"
+#include "julia/JuliaMaths.h"
 #include "kernels/FastKernels.h"
-#include "fractal/JuliaMaths.h"
 #include "surface/PixelAccess.h"
 #include "surface/SurfaceHandle.h"
 

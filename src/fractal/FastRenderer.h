@@ -47,13 +47,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/PixelSample.h"
+#include "fractal/JuliaRenderer.h"
+#include "fractal/LiteralRenderer.h"
+#include "julia/JuliaState.h"
 #include "kernels/FastKernels.h"
 #include "kernels/KernelVersions.h"
-#include "fractal/JuliaRenderer.h"
-#include "fractal/JuliaState.h"
-#include "fractal/LiteralRenderer.h"
 #include "surface/ColourMap.h"
-#include "surface/PixelSample.h"
 
 class FastRenderer final : public JuliaRenderer {
 public:

@@ -4,8 +4,8 @@
 
 #include <memory>
 
+#include "julia/JuliaState.h"
 #include "kernels/KernelVersions.h"
-#include "fractal/JuliaState.h"
 
 class AppWindow;
 class SurfaceHandle;

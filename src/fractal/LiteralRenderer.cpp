@@ -1,7 +1,7 @@
 #include "fractal/LiteralRenderer.h"
 
 #include "app/AppWindow.h"
-#include "fractal/JuliaMaths.h"
+#include "julia/JuliaMaths.h"
 
 using namespace julia;
 

@@ -8,7 +8,7 @@
 // reference's order (FMA never used), so the widths change nothing.
 #include "kernels/FastKernels.h"
 
-#include "fractal/ExactShortcuts.h"
+#include "julia/ExactShortcuts.h"
 #include "kernels/SimdLanes.h"
 
 #ifndef FRACTALS_KERNEL_VERSION

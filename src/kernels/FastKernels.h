@@ -10,10 +10,10 @@
 
 #include <cstdint>
 
-#include "fractal/Complex.h"
-#include "fractal/JuliaState.h"
-#include "surface/ColourMap.h"
+#include "julia/Complex.h"
+#include "julia/JuliaState.h"
 #include "kernels/RowAccess.h"
+#include "surface/ColourMap.h"
 
 namespace fastkernels {
 

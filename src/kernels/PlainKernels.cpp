@@ -2,9 +2,9 @@
 // reference's own functions (readPixel, escapeCount with its square root,
 // mixChannel, wrapToByte, mapTrueColour). Every compiled version must give
 // exactly these outputs; tests/test_renderers.cpp checks that kernel by kernel.
+#include "julia/ExactShortcuts.h"
+#include "julia/JuliaMaths.h"
 #include "kernels/FastKernels.h"
-#include "fractal/ExactShortcuts.h"
-#include "fractal/JuliaMaths.h"
 #include "surface/PixelAccess.h"
 
 namespace fastkernels {

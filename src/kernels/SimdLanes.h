@@ -17,7 +17,7 @@
 #include <wasm_simd128.h>
 #endif
 
-#include "fractal/ExactShortcuts.h"
+#include "julia/ExactShortcuts.h"
 
 namespace simdlanes {
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "surface/PixelSample.h"
+#include "app/PixelSample.h"
 
 // The channel bytes follow the raw value's bit positions, not the format's
 // masks (a 3-byte pixel is the exception: its bytes are found by the shifts).

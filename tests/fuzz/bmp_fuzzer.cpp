@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "app/AppWindow.h"
-#include "fractal/JuliaState.h"
+#include "julia/JuliaState.h"
 #include "kernels/FastKernels.h"
 #include "kernels/KernelVersions.h"
 #include "scripted/DisplayFormat.h"
@@ -26,9 +26,6 @@
 #include "surface/SurfaceHandle.h"
 
 namespace {
-
-using kAreaWidth;
-using kAreaHeight;
 
 // One file per fuzzing process, rewritten for each input.
 class InputFile {

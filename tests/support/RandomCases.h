@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "fractal/ExactShortcuts.h"
-#include "fractal/JuliaMaths.h"
-#include "fractal/JuliaState.h"
+#include "julia/ExactShortcuts.h"
+#include "julia/JuliaMaths.h"
+#include "julia/JuliaState.h"
 #include "support/TestSurfaces.h"
 
 namespace testsupport {

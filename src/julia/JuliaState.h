@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "app/Demo.h"
-#include "fractal/Complex.h"
+#include "julia/Complex.h"
 
 namespace julia {
 

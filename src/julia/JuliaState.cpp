@@ -1,4 +1,4 @@
-#include "fractal/JuliaState.h"
+#include "julia/JuliaState.h"
 
 #include <cstring>
 

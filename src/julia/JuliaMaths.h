@@ -8,10 +8,10 @@
 #include <cmath>
 #include <cstdint>
 
-#include "fractal/Complex.h"
-#include "fractal/JuliaState.h"
+#include "app/PixelSample.h"
+#include "julia/Complex.h"
+#include "julia/JuliaState.h"
 #include "surface/PixelAccess.h"
-#include "surface/PixelSample.h"
 
 // The picture depends on every operation rounding to its own type; x87-style
 // excess precision would keep intermediates wider and change it.
