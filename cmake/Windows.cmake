@@ -54,7 +54,8 @@ target_link_libraries(fractals_platform INTERFACE
 set(FRACTALS_WINEPREFIX "${CMAKE_BINARY_DIR}/wine")
 set(FRACTALS_WINEPREFIX_WINDOWS "${CMAKE_BINARY_DIR}/wine-windows")
 set(FRACTALS_WINE "${CMAKE_CURRENT_LIST_DIR}/wine.sh")
-set(CMAKE_CROSSCOMPILING_EMULATOR bash "${FRACTALS_WINE}" "${FRACTALS_WINEPREFIX}" "${FRACTALS_SDL_PREFIX}/bin")
+set(CMAKE_CROSSCOMPILING_EMULATOR
+    bash "${FRACTALS_WINE}" "${FRACTALS_WINEPREFIX}" "${FRACTALS_SDL_PREFIX}/bin")
 
 # windows_resources(TARGET DESCRIPTION): the icon and a version resource,
 # compiled by windres, in the program's file properties.
