@@ -573,6 +573,10 @@ TEST(BmpHeader, FileMustHoldEveryFieldSdlReads) {
     EXPECT_EQ(fieldBytes(BmpHeader{38, 1, 1, 15, 0, 12}), 38u);
     EXPECT_EQ(fieldBytes(BmpHeader{66, 1, 1, 24, 3, 40}), 54u);
     EXPECT_EQ(fieldBytes(BmpHeader{66, 1, 1, 32, 1, 40}), 54u);  // refused before the masks
+    // A bit count whose default masks SDL computes with an undefined shift.
+    for (uint16_t bits : {9, 22, 24, 25, 64})
+        EXPECT_TRUE(withinLimits(BmpHeader{54, 1, 1, bits}, 70)) << bits;
+    EXPECT_FALSE(withinLimits(BmpHeader{54, 1, 1, 23}, 70));
 }
 
 TEST(BmpHeader, SurfaceMayDecodeToAtMost256MiB) {

@@ -69,8 +69,15 @@ uint64_t fieldBytes(const BmpHeader& header) {
     return 14 + (header.infoSize == kCoreInfoSize ? 12 : 40) + (masks ? 12 : 0);
 }
 
+bool sdlDefaultMasksDefined(const BmpHeader& header) {
+    // SDL takes at most 24 bits for its default masks, a third of them for
+    // red and blue each and the rest for green: 8 bits or fewer each.
+    const uint32_t bits = header.bitCount < 24 ? header.bitCount : 24;
+    return bits <= 8 || bits / 3 + bits % 3 <= 8;
+}
+
 bool withinLimits(const BmpHeader& header, uint64_t fileSize) {
     const uint64_t available = fileSize > header.dataOffset ? fileSize - header.dataOffset : 0;
     return fieldBytes(header) <= fileSize && leastPixelBytes(header) <= available &&
-           decodedBytes(header) <= kMaxDecodedBytes;
+           decodedBytes(header) <= kMaxDecodedBytes && sdlDefaultMasksDefined(header);
 }

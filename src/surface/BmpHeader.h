@@ -45,7 +45,12 @@ uint64_t leastPixelBytes(const BmpHeader& header);
 // pixels of fewer than 8 bits widened to one byte each. Saturates.
 uint64_t decodedBytes(const BmpHeader& header);
 
+// Whether SDL's masks for a surface of this bit count are defined when the
+// file gives none. For 23 bits SDL's green would keep 9 bits, and its loss
+// of 8 - 9 bits wraps to a shift by 255, which is undefined.
+bool sdlDefaultMasksDefined(const BmpHeader& header);
+
 // Whether a file of fileSize bytes holds every field SDL reads and can hold
-// the rows the header claims, and the surface it claims is no larger than
-// kMaxDecodedBytes.
+// the rows the header claims, the surface it claims is no larger than
+// kMaxDecodedBytes, and SDL's default masks for it are defined.
 bool withinLimits(const BmpHeader& header, uint64_t fileSize);

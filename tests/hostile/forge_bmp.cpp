@@ -271,6 +271,8 @@ std::vector<Case> corpus() {
     for (uint16_t bits : {0, 2, 7, 15, 48, 64, 2049, 65535})
         add("bits-" + std::to_string(bits), "either",
             mutate(sound(320, 240, 24), [bits](Bmp& b) { b.bitCount = bits; }));
+    // bmp_fuzzer's find: SDL derives 23-bit masks with a shift by 255.
+    add("bits-23", "fail", mutate(sound(320, 240, 24), [](Bmp& b) { b.bitCount = 23; }));
     add("bits-64-full-data", "either", mutate(sound(320, 240, 24), [](Bmp& b) {
         b.bitCount = 64;
         b.pixels = pattern(static_cast<size_t>(320) * 240 * 8);
