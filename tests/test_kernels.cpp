@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/ErrorMsg.h"
+#include "julia/ExactShortcuts.h"
 #include "julia/JuliaState.h"
 #include "kernels/FastKernels.h"
 #include "kernels/KernelVersions.h"
@@ -248,8 +249,10 @@ struct ShadeCase {
     }
 
     // Both versions on this row: their verdicts and outputs agree. Returns the twin's verdict.
-    bool agree(const fastkernels::KernelTable& kernels, const std::string& what) {
-        const bool verdict = kernels.shadeRow(job(0));
+    bool agree(const fastkernels::KernelTable& kernels, const std::string& what,
+               decltype(&fastkernels::KernelTable::shadeRow) kernel =
+                   &fastkernels::KernelTable::shadeRow) {
+        const bool verdict = (kernels.*kernel)(job(0));
         const bool want = fastkernels::plainKernels.shadeRow(job(1));
         EXPECT_EQ(verdict, want) << what;
         EXPECT_EQ(firstDifference(red[0], red[1]), -1) << what << ": red v";
@@ -261,21 +264,25 @@ struct ShadeCase {
 
 // Weights far past the program's (huge, negative, infinite, NaN), channel
 // bytes from 0 to 255, and fractal colours from an 8-bit index to one with
-// all alpha bits: mixes that saturate, go hugely negative, or overflow.
+// all alpha bits: mixes that saturate, go hugely negative, or overflow. Where
+// the mix in floats is exact, up to the largest weights and fractal colours
+// that allows (mixes of 2^24 scaled by 2^24), the floats' kernel too.
 TEST_P(EachVersion, ShadesHugeNegativeAndOverflowingMixesAlike) {
     ShadeCase row;
-    const float weights[] = {0.0f,  0.5f,  1.0f,   1.5f,  7.25f, 40000.5f,
+    const float weights[] = {0.0f,  0.5f,  1.0f,   1.5f,   7.25f, 40000.5f, 16448.5f, 32897.0f,
                              -3.0f, 3e38f, -3e38f, kInfF, kNaNF};
-    const double pixelScales[] = {0.0, 1.0, 31.0, 253.0, 65535.0, 4278190080.0, 4294967295.0};
+    const double pixelScales[] = {0.0,      1.0,          31.0,        253.0,
+                                  65535.0, 16777216.0, 4278190080.0, 4294967295.0};
     const float fed[] = {0.0f, -0.0f, 255.0f, -1.5e9f, 3e38f, kInfF, -kInfF, kNaNF};
-    int seed = 0;
+    int seed = 0, inFloats = 0;
     for (float weight : weights)
         for (double scale : pixelScales) {
             row.weight = weight;
             for (int x = 0; x < kAreaWidth; ++x) {
                 const uint32_t h = patternValue(x, seed, 5);
                 row.counts[x] = 1 + h % julia::kMaxIterations;
-                row.fractalPixels[x] = std::floor(scale * ((h >> 8) % 256) / 255.0);
+                row.fractalPixels[x] =
+                    x == 0 ? scale : std::floor(scale * ((h >> 8) % 256) / 255.0);
                 for (int c = 0; c < 6; ++c) {
                     const uint32_t b = patternValue(x, seed, 11 + c);
                     row.bytes[c][x] =
@@ -292,7 +299,16 @@ TEST_P(EachVersion, ShadesHugeNegativeAndOverflowingMixesAlike) {
                 << "infinite and NaN coefficients are never cleared";
             row.fed = false;
             EXPECT_TRUE(row.agree(*kernels, what + ", untested"));
+            if (julia::mixExactInFloats(weight, static_cast<float>(1.0 - weight), scale)) {
+                for (bool fed : {true, false}) {
+                    row.fed = fed;
+                    row.agree(*kernels, what + ", in floats",
+                              &fastkernels::KernelTable::shadeRowInFloats);
+                }
+                ++inFloats;
+            }
         }
+    EXPECT_EQ(inFloats, 8 * 6) << "rows whose mix in floats is exact";
 }
 
 // Sine arguments n * coefficient * 0.01 at and near the peaks (k + 1/2) pi:

@@ -86,11 +86,16 @@ void FastRenderer::prepareFrame(float w) {
         re0[x] = static_cast<float>(static_cast<double>(x) * frame.spanX * kColumnScale + frame.left);
     for (int32_t y = 0; y < kAreaHeight; ++y)
         im0[y] = static_cast<double>(y) * frame.spanY * kRowScale + frame.top;
+    double largestFractalPixel = 0;
     for (int n = 1; n <= kMaxIterations; ++n) {
         const double fractalPixel = colours.map(0, 0, fractalBlue(n));
         std::fill(std::begin(fractalPixelByCount.lanes[n]), std::end(fractalPixelByCount.lanes[n]),
                   fractalPixel);
+        largestFractalPixel = std::max(largestFractalPixel, fractalPixel);
     }
+    shade = mixExactInFloats(weight, frame.complement, largestFractalPixel)
+                ? kernels.shadeRowInFloats
+                : kernels.shadeRow;
     suspects.clear();
 }
 
@@ -120,7 +125,7 @@ void FastRenderer::shadeInBulk() {
         job.green = row.green[y % 2].data();
         job.coefficientRed = y > 0 ? aboveRed : nullptr;
         job.coefficientGreen = y > 0 ? aboveGreen : nullptr;
-        if (!kernels.shadeRow(job)) {
+        if (!shade(job)) {
             for (int32_t x = 0; x < kAreaWidth; ++x) {
                 if (!fedSinesClear(row.counts[x], aboveRed[x], aboveGreen[x]))
                     suspects.push_back(x * kAreaHeight + y);

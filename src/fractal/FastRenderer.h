@@ -102,6 +102,7 @@ private:
     std::array<double, kAreaWidth> re0{};  // each column's start, a float widened
     std::array<double, kAreaHeight> im0{};
     fastkernels::FractalPixelByCount fractalPixelByCount{};  // red = green = 0
+    bool (*shade)(const fastkernels::ShadeRow&) = nullptr;  // in floats where that is exact
 
     // One row in flight; red and green v of the row above are kept as the
     // coefficients fed to this one.

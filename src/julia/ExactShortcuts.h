@@ -79,6 +79,29 @@ template <typename Real, typename Min = Lesser>
 
 [[gnu::always_inline]] inline bool sineClearOfPeaks(double x) { return sinePeakMargin(x) > 0; }
 
+// The mix in single precision: (a * weight + b * complement) * fractalPixel,
+// each step a float operation, gives the reference's float v whenever
+// weight = K * 2^-e and complement = L * 2^-e for integers K, L and an e of 0
+// to 24 with 255 * (|K| + |L|) <= 2^24, and every fractal pixel is at most
+// 2^24. Then a * K, b * L and a * K + b * L are integers of magnitude at most
+// 2^24, so every product and the sum, times 2^-e, are exact in float as in
+// double, and nowhere near the float's overflow or subnormals. The fractal
+// pixel, an integer up to 2^24, is a float too, and the mix times it, an
+// integer of at most 2^48 times 2^-e, is exact in double: the reference rounds
+// that exact value to float once, as the float product does. The program's
+// weights, halves, satisfy it up to 16,448; other frames mix in doubles.
+inline bool mixExactInFloats(float weight, float complement, double largestFractalPixel) {
+    if (!(largestFractalPixel <= 0x1p24) || !std::isfinite(weight) || !std::isfinite(complement))
+        return false;
+    for (int e = 0; e <= 24; ++e) {
+        const double k = std::ldexp(static_cast<double>(weight), e);
+        const double l = std::ldexp(static_cast<double>(complement), e);
+        if (k == std::trunc(k) && l == std::trunc(l))
+            return 255.0 * (std::fabs(k) + std::fabs(l)) <= 0x1p24;
+    }
+    return false;
+}
+
 // Channel byte: truncation toward zero, low 8 bits, as wrapToByte gives
 // through a 64-bit integer. A float of magnitude 2^31 or more is a multiple
 // of 256 (its unit in the last place is at least 2^8), so its byte is 0, and

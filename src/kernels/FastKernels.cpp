@@ -100,14 +100,38 @@ void escapeCounts(const double* re0, double im0, Complex c, const FractalPixelBy
 
 // mixChannel: the mix of two channel bytes scaled by the fractal colour,
 // rounded to float, capped at 255 from above only (NaN stays NaN).
-[[gnu::always_inline]] inline Floats mixChannels(const uint8_t* a, const uint8_t* b,
-                                                 const Doubles& weight, const Doubles& complement,
-                                                 const Doubles* fractalPixel) {
-    const DoublePair first = widenBytes(a), second = widenBytes(b);
-    const Doubles low = (first.low * weight + second.low * complement) * fractalPixel[0];
-    const Doubles high = (first.high * weight + second.high * complement) * fractalPixel[1];
-    return lesser(static_cast<float>(kCeiling) - Floats{}, narrow(low, high));
-}
+struct MixInDoubles {
+    Doubles weight, complement;
+    Doubles fractalPixel[2];
+
+    MixInDoubles(float w, float c) : weight(broadcast(w)), complement(broadcast(c)) {}
+    [[gnu::always_inline]] void pixelsAt(const double* fractalPixels) {
+        fractalPixel[0] = load<Doubles>(fractalPixels);
+        fractalPixel[1] = load<Doubles>(fractalPixels + kLanes);
+    }
+    [[gnu::always_inline]] Floats operator()(const uint8_t* a, const uint8_t* b) const {
+        const DoublePair first = widenBytes(a), second = widenBytes(b);
+        const Doubles low = (first.low * weight + second.low * complement) * fractalPixel[0];
+        const Doubles high = (first.high * weight + second.high * complement) * fractalPixel[1];
+        return lesser(static_cast<float>(kCeiling) - Floats{}, narrow(low, high));
+    }
+};
+
+// The same in floats, exact where mixExactInFloats holds (ExactShortcuts.h);
+// the fractal pixels, integers up to 2^24, narrow to floats exactly.
+struct MixInFloats {
+    Floats weight, complement;
+    Floats fractalPixel;
+
+    MixInFloats(float w, float c) : weight(w - Floats{}), complement(c - Floats{}) {}
+    [[gnu::always_inline]] void pixelsAt(const double* fractalPixels) {
+        fractalPixel = narrow(load<Doubles>(fractalPixels), load<Doubles>(fractalPixels + kLanes));
+    }
+    [[gnu::always_inline]] Floats operator()(const uint8_t* a, const uint8_t* b) const {
+        const Floats mix = widenBytesToFloats(a) * weight + widenBytesToFloats(b) * complement;
+        return lesser(static_cast<float>(kCeiling) - Floats{}, mix * fractalPixel);
+    }
+};
 
 // The sine test's least margin for the pixels from x on, one register of doubles.
 [[gnu::always_inline]] inline Doubles leastMargin(const double* counts, const float* fedRed,
@@ -119,7 +143,7 @@ void escapeCounts(const double* re0, double im0, Complex c, const FractalPixelBy
     return lesser(red, green);
 }
 
-template <bool kTest>
+template <bool kTest, typename Mix>
 [[gnu::always_inline]] inline bool shadeRowOf(const ShadeRow& row) {
     // Locals: stores through the output pointers could otherwise alias `row`.
     const double* counts = row.counts;
@@ -131,15 +155,14 @@ template <bool kTest>
     float* red = row.red;
     float* green = row.green;
     uint32_t* colours = row.colours;
-    const Doubles weight = broadcast(row.weight), complement = broadcast(row.complement);
+    Mix mix(row.weight, row.complement);
 
     Doubles least = broadcast(1.0);  // margins are never NaN
     for (int32_t x = 0; x < kAreaWidth; x += kFloatLanes) {
-        const Doubles fractalPixel[2] = {load<Doubles>(fractalPixels + x),
-                                         load<Doubles>(fractalPixels + x + kLanes)};
-        const Floats r = mixChannels(aR + x, bR + x, weight, complement, fractalPixel);
-        const Floats g = mixChannels(aG + x, bG + x, weight, complement, fractalPixel);
-        const Floats b = mixChannels(aB + x, bB + x, weight, complement, fractalPixel);
+        mix.pixelsAt(fractalPixels + x);
+        const Floats r = mix(aR + x, bR + x);
+        const Floats g = mix(aG + x, bG + x);
+        const Floats b = mix(aB + x, bB + x);
         store(red + x, r);
         store(green + x, g);
         store(colours + x, channelBytes(r) << 16 | channelBytes(g) << 8 | channelBytes(b));
@@ -153,7 +176,13 @@ template <bool kTest>
 }
 
 bool shadeRow(const ShadeRow& row) {
-    return row.coefficientRed != nullptr ? shadeRowOf<true>(row) : shadeRowOf<false>(row);
+    return row.coefficientRed != nullptr ? shadeRowOf<true, MixInDoubles>(row)
+                                         : shadeRowOf<false, MixInDoubles>(row);
+}
+
+bool shadeRowInFloats(const ShadeRow& row) {
+    return row.coefficientRed != nullptr ? shadeRowOf<true, MixInFloats>(row)
+                                         : shadeRowOf<false, MixInFloats>(row);
 }
 
 // A plain loop: the compiler vectorises it well at each width.
@@ -172,7 +201,7 @@ void readRow(const SDL_Surface* bitmap, int32_t y, ChannelRow out) {
 
 }  // namespace
 
-const KernelTable kernels = {readRow, escapeCounts, shadeRow, packTrueColour};
+const KernelTable kernels = {readRow, escapeCounts, shadeRow, shadeRowInFloats, packTrueColour};
 
 }  // namespace FRACTALS_KERNEL_VERSION
 }  // namespace fastkernels

@@ -53,6 +53,9 @@ struct KernelTable {
     // False when the sine test can't clear some pixel: some coefficient it is
     // fed could make a sine +-1, and the caller finds which.
     bool (*shadeRow)(const ShadeRow& row);
+    // shadeRow with the mix in floats, twice the lanes: for rows where
+    // julia::mixExactInFloats holds, whose outputs are then shadeRow's.
+    bool (*shadeRowInFloats)(const ShadeRow& row);
     // SDL_MapRGB of each 0xRRGGBB colour, on a format without a palette.
     void (*packTrueColour)(const TrueColourLayout& layout, const uint32_t* colours,
                            uint32_t* pixels);

@@ -59,6 +59,8 @@ void packTrueColour(const TrueColourLayout& layout, const uint32_t* colours, uin
 
 }  // namespace
 
-const KernelTable plainKernels = {readRow, escapeCounts, shadeRow, packTrueColour};
+// The floats' twin is shadeRow itself: where the float mix applies, it must
+// give the reference's outputs.
+const KernelTable plainKernels = {readRow, escapeCounts, shadeRow, shadeRow, packTrueColour};
 
 }  // namespace fastkernels

@@ -71,6 +71,7 @@ template <typename To, typename From>
 // m ? a : b lane by lane, for lanes of m all ones or all zeros: select(m, a, b)
 // a < b ? a : b lane by lane, x86's min (NaN picks b):          lesser(a, b)
 // 2 * kLanes channel bytes as two registers of doubles:        widenBytes(p)
+// 2 * kLanes channel bytes as one register of floats:           widenBytesToFloats(p)
 // kLanes floats as doubles:                                     widenFloats(p)
 // Two registers of doubles rounded to one of floats, low first: narrow(low, high)
 // channelByte of each float, in the low byte of its lane:       channelBytes(v)
@@ -100,6 +101,11 @@ template <typename To, typename From>
 }
 [[gnu::always_inline]] inline DoublePair widenBytes(const uint8_t* p) {
     return {widenLanes(p), widenLanes(p + kLanes)};
+}
+[[gnu::always_inline]] inline Floats widenBytesToFloats(const uint8_t* p) {
+    const __m512i ints =
+        _mm512_maskz_cvtepu8_epi32(0xFFFF, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    return as<Floats>(_mm512_maskz_cvtepi32_ps(0xFFFF, ints));
 }
 [[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
     return as<Doubles>(_mm512_maskz_cvtps_pd(0xFF, _mm256_loadu_ps(p)));
@@ -132,6 +138,10 @@ template <typename To, typename From>
 }
 [[gnu::always_inline]] inline DoublePair widenBytes(const uint8_t* p) {
     return {widenLanes(p), widenLanes(p + kLanes)};
+}
+[[gnu::always_inline]] inline Floats widenBytesToFloats(const uint8_t* p) {
+    return as<Floats>(_mm256_cvtepi32_ps(
+        _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)))));
 }
 [[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
     return as<Doubles>(_mm256_cvtps_pd(_mm_loadu_ps(p)));
@@ -167,6 +177,11 @@ template <typename To, typename From>
     const __m128i ints = _mm_unpacklo_epi16(words, zero);
     return {as<Doubles>(_mm_cvtepi32_pd(ints)),
             as<Doubles>(_mm_cvtepi32_pd(_mm_shuffle_epi32(ints, 0xEE)))};
+}
+[[gnu::always_inline]] inline Floats widenBytesToFloats(const uint8_t* p) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i words = _mm_unpacklo_epi8(_mm_cvtsi32_si128(load<int32_t>(p)), zero);
+    return as<Floats>(_mm_cvtepi32_ps(_mm_unpacklo_epi16(words, zero)));
 }
 [[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
     return as<Doubles>(
@@ -205,6 +220,10 @@ template <typename To, typename From>
     return {as<Doubles>(wasm_f64x2_convert_low_i32x4(ints)),
             as<Doubles>(wasm_f64x2_convert_low_i32x4(wasm_i32x4_shuffle(ints, ints, 2, 3, 2, 3)))};
 }
+[[gnu::always_inline]] inline Floats widenBytesToFloats(const uint8_t* p) {
+    return as<Floats>(wasm_f32x4_convert_u32x4(
+        wasm_u32x4_extend_low_u16x8(wasm_u16x8_extend_low_u8x16(wasm_v128_load32_zero(p)))));
+}
 [[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
     return as<Doubles>(wasm_f64x2_promote_low_f32x4(wasm_v128_load64_zero(p)));
 }
@@ -239,6 +258,11 @@ template <typename Vector>
     DoublePair d;
     for (int i = 0; i < kLanes; ++i) d.low[i] = p[i], d.high[i] = p[kLanes + i];
     return d;
+}
+[[gnu::always_inline]] inline Floats widenBytesToFloats(const uint8_t* p) {
+    Floats f;
+    for (int i = 0; i < kFloatLanes; ++i) f[i] = p[i];
+    return f;
 }
 [[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
     Doubles d;
