@@ -39,12 +39,10 @@ bool hasSaneGeometry(const SDL_Surface* s) {
 }
 
 bool SurfaceHandle::adopt(SDL_Surface* surface) {
-    reset();
-    if (!hasSaneGeometry(surface)) {
-        if (surface != nullptr) SDL_FreeSurface(surface);
-        return false;
-    }
-    held = surface;
+    held.reset();
+    SurfacePtr adopted(surface);
+    if (!hasSaneGeometry(adopted.get())) return false;
+    held = std::move(adopted);
     return true;
 }
 
@@ -53,7 +51,7 @@ bool SurfaceHandle::load(const std::string& fileName) {
     // writer comes, which may be never.
     std::error_code error;
     if (!std::filesystem::is_regular_file(fileName, error) || !claimsArePossible(fileName)) {
-        reset();
+        held.reset();
         return false;
     }
     SDL_RWops* stream = SDL_RWFromFile(fileName.c_str(), "rb");
@@ -61,7 +59,3 @@ bool SurfaceHandle::load(const std::string& fileName) {
     return adopt(stream ? SDL_LoadBMP_RW(stream, 1) : nullptr);
 }
 
-void SurfaceHandle::reset() {
-    if (held != nullptr) SDL_FreeSurface(held);
-    held = nullptr;
-}
