@@ -59,23 +59,32 @@ struct Lesser {
     }
 };
 
-// How far x lies beyond the window around its nearest peak, in turns of pi:
-// positive clears it (sin(x) certainly isn't +1 or -1), otherwise sin must
-// decide. Plain arithmetic, written once for a double and for GCC vectors of
-// them, so the SIMD kernels compute exactly what is proven here. Always
-// inlined, so no copy built for one instruction set serves another.
+// How near x lies to its nearest peak, in turns of pi: its distance from the
+// nearest integer turn (0.5 at a peak) plus the allowance for rounding. Below
+// kSineClearBelow clears x (sin(x) certainly isn't +1 or -1), otherwise sin
+// must decide. Plain arithmetic, written once for a double and for GCC
+// vectors of them, so the SIMD kernels compute exactly what is proven here.
+// Always inlined, so no copy built for one instruction set serves another.
 template <typename Real, typename Min = Lesser>
-[[gnu::always_inline]] inline Real sinePeakMargin(const Real& x, Min lesser = {}) {
+[[gnu::always_inline]] inline Real sinePeakNearness(const Real& x, Min lesser = {}) {
     const Real limit = Real{} + 0x1p50;
     const Real turns = magnitude(x) * kInversePi;
     const Real t = lesser(turns, limit);  // NaN compares false: held too
     // Adding and removing 2^52 rounds t to the nearest integer; the
-    // differences that follow are exact (Sterbenz).
+    // difference that follows is exact (Sterbenz).
     const Real nearestInteger = (t + 0x1p52) - 0x1p52;
-    const Real fromInteger = t - nearestInteger;
-    const Real turnsFromPeak = 0.5 - magnitude(fromInteger);
-    // a - b > 0 exactly when a > b: rounding never turns a nonzero difference into 0.
-    return turnsFromPeak - (kSinePeakWindowTurns + t * 0x1p-50);
+    // Never NaN, at most 1.5. The sum, under 1 where it clears, rounds by at
+    // most 2^-54, far inside the window's margin over 1.5e-8.
+    return magnitude(t - nearestInteger) + t * 0x1p-50;
+}
+constexpr double kSineClearBelow = 0.5 - kSinePeakWindowTurns;
+
+// How far x lies beyond the window around its nearest peak: positive clears
+// it. a - b > 0 exactly when a > b: rounding never turns a nonzero difference
+// into 0.
+template <typename Real, typename Min = Lesser>
+[[gnu::always_inline]] inline Real sinePeakMargin(const Real& x, Min lesser = {}) {
+    return kSineClearBelow - sinePeakNearness(x, lesser);
 }
 
 [[gnu::always_inline]] inline bool sineClearOfPeaks(double x) { return sinePeakMargin(x) > 0; }

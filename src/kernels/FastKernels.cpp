@@ -133,13 +133,16 @@ struct MixInFloats {
     }
 };
 
-// The sine test's least margin for the pixels from x on, one register of doubles.
-[[gnu::always_inline]] inline Doubles leastMargin(const double* counts, const float* fedRed,
-                                                  const float* fedGreen) {
+// The sine test's nearest approach to a peak for the pixels from x on, one
+// register of doubles: the row is cleared while every one stays below
+// kSineClearBelow.
+[[gnu::always_inline]] inline Doubles nearestToPeak(const double* counts, const float* fedRed,
+                                                    const float* fedGreen) {
     const Doubles n = load<Doubles>(counts);
-    const Doubles red = sinePeakMargin(n * widenFloats(fedRed) * kSineScale, MinInstruction{});
-    const Doubles green = sinePeakMargin(n * widenFloats(fedGreen) * kSineScale, MinInstruction{});
-    return lesser(red, green);
+    const Doubles red = sinePeakNearness(n * widenFloats(fedRed) * kSineScale, MinInstruction{});
+    const Doubles green =
+        sinePeakNearness(n * widenFloats(fedGreen) * kSineScale, MinInstruction{});
+    return greater(red, green);
 }
 
 template <bool kTest, typename Mix>
@@ -156,7 +159,7 @@ template <bool kTest, typename Mix>
     uint32_t* colours = row.colours;
     Mix mix(row.weight, row.complement);
 
-    Doubles least = broadcast(1.0);  // margins are never NaN
+    Doubles nearest = broadcast(0.0);
     for (int32_t x = 0; x < kAreaWidth; x += kFloatLanes) {
         mix.pixelsAt(fractalPixels + x);
         const Floats r = mix(aR + x, bR + x);
@@ -166,12 +169,12 @@ template <bool kTest, typename Mix>
         store(green + x, g);
         store(colours + x, channelBytes(r) << 16 | channelBytes(g) << 8 | channelBytes(b));
         if (kTest) {
-            least = lesser(least, leastMargin(counts + x, fedRed + x, fedGreen + x));
-            least = lesser(least, leastMargin(counts + x + kLanes, fedRed + x + kLanes,
-                                              fedGreen + x + kLanes));
+            nearest = greater(nearest, nearestToPeak(counts + x, fedRed + x, fedGreen + x));
+            nearest = greater(nearest, nearestToPeak(counts + x + kLanes, fedRed + x + kLanes,
+                                                     fedGreen + x + kLanes));
         }
     }
-    return !anyLane(least <= 0.0);
+    return !anyLane(nearest >= kSineClearBelow);
 }
 
 bool shadeRow(const ShadeRow& row) {

@@ -70,6 +70,7 @@ template <typename To, typename From>
 // Whether any lane of a comparison result is set:              anyLane(m)
 // m ? a : b lane by lane, for lanes of m all ones or all zeros: select(m, a, b)
 // a < b ? a : b lane by lane, x86's min (NaN picks b):          lesser(a, b)
+// a > b ? a : b lane by lane, for lanes never NaN:              greater(a, b)
 // 2 * kLanes channel bytes as two registers of doubles:        widenBytes(p)
 // 2 * kLanes channel bytes as one register of floats:           widenBytesToFloats(p)
 // kLanes floats as doubles:                                     widenFloats(p)
@@ -94,6 +95,9 @@ template <typename To, typename From>
 }
 [[gnu::always_inline]] inline Floats lesser(const Floats& a, const Floats& b) {
     return as<Floats>(_mm512_maskz_min_ps(0xFFFF, as<__m512>(a), as<__m512>(b)));
+}
+[[gnu::always_inline]] inline Doubles greater(const Doubles& a, const Doubles& b) {
+    return as<Doubles>(_mm512_maskz_max_pd(0xFF, as<__m512d>(a), as<__m512d>(b)));
 }
 [[gnu::always_inline]] inline Doubles widenLanes(const uint8_t* p) {
     const __m256i ints = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
@@ -133,6 +137,9 @@ template <typename To, typename From>
 [[gnu::always_inline]] inline Floats lesser(const Floats& a, const Floats& b) {
     return as<Floats>(_mm256_min_ps(as<__m256>(a), as<__m256>(b)));
 }
+[[gnu::always_inline]] inline Doubles greater(const Doubles& a, const Doubles& b) {
+    return as<Doubles>(_mm256_max_pd(as<__m256d>(a), as<__m256d>(b)));
+}
 [[gnu::always_inline]] inline Doubles widenLanes(const uint8_t* p) {
     return as<Doubles>(_mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(load<int32_t>(p)))));
 }
@@ -169,6 +176,9 @@ template <typename To, typename From>
 }
 [[gnu::always_inline]] inline Floats lesser(const Floats& a, const Floats& b) {
     return as<Floats>(_mm_min_ps(as<__m128>(a), as<__m128>(b)));
+}
+[[gnu::always_inline]] inline Doubles greater(const Doubles& a, const Doubles& b) {
+    return as<Doubles>(_mm_max_pd(as<__m128d>(a), as<__m128d>(b)));
 }
 // Four bytes widened at once, then converted two by two.
 [[gnu::always_inline]] inline DoublePair widenBytes(const uint8_t* p) {
@@ -214,6 +224,10 @@ template <typename To, typename From>
 [[gnu::always_inline]] inline Floats lesser(const Floats& a, const Floats& b) {
     return as<Floats>(wasm_f32x4_min(as<v128_t>(a), as<v128_t>(b)));
 }
+// pmax(b, a) is b < a ? a : b.
+[[gnu::always_inline]] inline Doubles greater(const Doubles& a, const Doubles& b) {
+    return as<Doubles>(wasm_f64x2_pmax(as<v128_t>(b), as<v128_t>(a)));
+}
 [[gnu::always_inline]] inline DoublePair widenBytes(const uint8_t* p) {
     const v128_t ints =
         wasm_u32x4_extend_low_u16x8(wasm_u16x8_extend_low_u8x16(wasm_v128_load32_zero(p)));
@@ -253,6 +267,9 @@ template <typename To, typename From>
 template <typename Vector>
 [[gnu::always_inline]] inline Vector lesser(const Vector& a, const Vector& b) {
     return a < b ? a : b;
+}
+[[gnu::always_inline]] inline Doubles greater(const Doubles& a, const Doubles& b) {
+    return a > b ? a : b;
 }
 [[gnu::always_inline]] inline DoublePair widenBytes(const uint8_t* p) {
     DoublePair d;
