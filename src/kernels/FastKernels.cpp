@@ -33,6 +33,13 @@ static_assert(kAreaWidth % kFloatLanes == 0, "rows split into whole registers");
 constexpr int kGroups = 2;
 static_assert(kAreaWidth % (kGroups * kLanes) == 0, "rows split into whole groups");
 
+// Where a blend is one instruction (AVX2, AVX-512), each lane's count and
+// fractal pixel are picked as it escapes. Where it takes three, the loop only
+// counts the iterations a lane runs (an and and an add: the escaping one
+// counts, and a lane that never escapes runs all 100) and the fractal pixels
+// are looked up once the group is done.
+constexpr bool kPickAsTheyEscape = kOneInstructionSelect;
+
 struct Orbits {
     Doubles startRe, zRe, zIm;
     Doubles count, fractalPixel;  // frozen once a lane escapes
@@ -43,8 +50,12 @@ struct Orbits {
                                                const FractalPixelByCount& table) {
     o.startRe = o.zRe = load<Doubles>(re0);
     o.zIm = startIm;
-    o.count = broadcast(double{kMaxIterations});
-    o.fractalPixel = load<Doubles>(table.lanes[kMaxIterations]);
+    if (kPickAsTheyEscape) {
+        o.count = broadcast(double{kMaxIterations});
+        o.fractalPixel = load<Doubles>(table.lanes[kMaxIterations]);
+    } else {
+        o.count = Doubles{};
+    }
     o.running = Masks{} - 1;
 }
 
@@ -63,10 +74,16 @@ struct Orbits {
     o.zRe = re;
     o.zIm = im;
     const Doubles dRe = re - o.startRe, dIm = im - startIm;
-    const Masks escapesNow = ((dRe * dRe + dIm * dIm) > kEscapeSquareBound) & o.running;
-    o.count = select(escapesNow, n, o.count);
-    o.fractalPixel = select(escapesNow, load<Doubles>(table.lanes[iteration]), o.fractalPixel);
-    o.running ^= escapesNow;
+    const Masks escapes = (dRe * dRe + dIm * dIm) > kEscapeSquareBound;
+    if (kPickAsTheyEscape) {
+        const Masks escapesNow = escapes & o.running;
+        o.count = select(escapesNow, n, o.count);
+        o.fractalPixel = select(escapesNow, load<Doubles>(table.lanes[iteration]), o.fractalPixel);
+        o.running ^= escapesNow;
+    } else {
+        o.count += as<Doubles>(o.running & as<Masks>(broadcast(1.0)));
+        o.running &= ~escapes;
+    }
 }
 
 void escapeCounts(const double* re0, double im0, Complex c, const FractalPixelByCount& table,
@@ -90,7 +107,11 @@ void escapeCounts(const double* re0, double im0, Complex c, const FractalPixelBy
 #pragma GCC unroll 4
         for (int g = 0; g < kGroups; ++g) {
             store(counts + x + g * kLanes, o[g].count);
-            store(fractalPixels + x + g * kLanes, o[g].fractalPixel);
+            if (kPickAsTheyEscape) store(fractalPixels + x + g * kLanes, o[g].fractalPixel);
+        }
+        if (!kPickAsTheyEscape) {
+            for (int32_t i = x; i < x + kGroups * kLanes; ++i)
+                fractalPixels[i] = table.lanes[static_cast<int>(counts[i])][0];
         }
     }
 }

@@ -69,6 +69,7 @@ template <typename To, typename From>
 
 // Whether any lane of a comparison result is set:              anyLane(m)
 // m ? a : b lane by lane, for lanes of m all ones or all zeros: select(m, a, b)
+// Whether select is one instruction:                           kOneInstructionSelect
 // a < b ? a : b lane by lane, x86's min (NaN picks b):          lesser(a, b)
 // a > b ? a : b lane by lane, for lanes never NaN:              greater(a, b)
 // 2 * kLanes channel bytes as two registers of doubles:        widenBytes(p)
@@ -80,6 +81,8 @@ template <typename To, typename From>
 // or more (and NaN), whose low byte is the 0 channelByte gives.
 
 #if defined(__AVX512F__)
+
+constexpr bool kOneInstructionSelect = true;
 
 // The masked forms with every lane set: GCC 12 warns about the undefined
 // register the unmasked ones start from.
@@ -125,6 +128,8 @@ template <typename To, typename From>
 
 #elif defined(__AVX2__)
 
+constexpr bool kOneInstructionSelect = true;
+
 [[gnu::always_inline]] inline bool anyLane(const Masks& m) {
     return !_mm256_testz_si256(as<__m256i>(m), as<__m256i>(m));
 }
@@ -162,6 +167,8 @@ template <typename To, typename From>
 }
 
 #elif defined(__SSE2__)
+
+constexpr bool kOneInstructionSelect = false;  // and, and-not, or
 
 [[gnu::always_inline]] inline bool anyLane(const Masks& m) {
     return _mm_movemask_pd(as<__m128d>(m)) != 0;
@@ -206,6 +213,8 @@ template <typename To, typename From>
 }
 
 #elif defined(__wasm_simd128__)
+
+constexpr bool kOneInstructionSelect = true;  // bitselect
 
 // Without these the compiler builds vectors lane by lane through memory.
 [[gnu::always_inline]] inline bool anyLane(const Masks& m) {
@@ -256,6 +265,7 @@ template <typename To, typename From>
 #else
 
 // Generic lanes: GCC's vector extensions alone, for any other architecture.
+constexpr bool kOneInstructionSelect = false;
 [[gnu::always_inline]] inline bool anyLane(const Masks& m) {
     bool any = false;
     for (int i = 0; i < kLanes; ++i) any |= m[i] != 0;
