@@ -76,7 +76,8 @@ template <typename To, typename From>
 // 2 * kLanes channel bytes as one register of floats:           widenBytesToFloats(p)
 // kLanes floats as doubles:                                     widenFloats(p)
 // Two registers of doubles rounded to one of floats, low first: narrow(low, high)
-// channelByte of each float, in the low byte of its lane:       channelBytes(v)
+// channelByte of each float past the ceiling (at most 255 or NaN),
+// in the low byte of its lane:                                 channelBytes(v)
 // x86's truncating conversion gives 0x80000000 for a float of magnitude 2^31
 // or more (and NaN), whose low byte is the 0 channelByte gives.
 
@@ -243,10 +244,12 @@ constexpr bool kOneInstructionSelect = true;  // bitselect
     return {as<Doubles>(wasm_f64x2_convert_low_i32x4(ints)),
             as<Doubles>(wasm_f64x2_convert_low_i32x4(wasm_i32x4_shuffle(ints, ints, 2, 3, 2, 3)))};
 }
-// The signed conversion, one x86 instruction where the unsigned one takes many.
+// Each byte spread over its lane and masked: the compiler turns a widening
+// followed by a conversion into a conversion lane by lane.
 [[gnu::always_inline]] inline Floats widenBytesToFloats(const uint8_t* p) {
-    return as<Floats>(wasm_f32x4_convert_i32x4(
-        wasm_u32x4_extend_low_u16x8(wasm_u16x8_extend_low_u8x16(wasm_v128_load32_zero(p)))));
+    const v128_t bytes = wasm_v128_load32_zero(p);
+    const v128_t spread = wasm_i8x16_shuffle(bytes, bytes, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3);
+    return as<Floats>(wasm_f32x4_convert_i32x4(wasm_v128_and(spread, wasm_i32x4_splat(0xFF))));
 }
 [[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
     return as<Doubles>(wasm_f64x2_promote_low_f32x4(wasm_v128_load64_zero(p)));
@@ -256,11 +259,11 @@ constexpr bool kOneInstructionSelect = true;  // bitselect
     const v128_t h = wasm_f32x4_demote_f64x2_zero(as<v128_t>(high));
     return as<Floats>(wasm_i32x4_shuffle(l, h, 0, 1, 4, 5));
 }
-// The conversion saturates (2^31 gives 0x7FFFFFFF): lanes of magnitude
-// 2^31 or more are cleared to the 0 channelByte gives; NaN converts to 0.
+// The conversion saturates: -2^31 or less gives 0x80000000, whose low byte
+// is the 0 channelByte gives, and NaN gives 0. Capped at 255, no lane
+// reaches 2^31, which would give 0x7FFFFFFF.
 [[gnu::always_inline]] inline Ints channelBytes(const Floats& v) {
-    const v128_t inRange = wasm_f32x4_lt(wasm_f32x4_abs(as<v128_t>(v)), wasm_f32x4_splat(0x1p31f));
-    return as<Ints>(wasm_v128_and(wasm_i32x4_trunc_sat_f32x4(as<v128_t>(v)), inRange)) & 255;
+    return as<Ints>(wasm_i32x4_trunc_sat_f32x4(as<v128_t>(v))) & 255;
 }
 
 #else
