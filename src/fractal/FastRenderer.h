@@ -15,6 +15,9 @@
 // - The escape test compares the squared distance with the double just
 //   above 16 instead of taking a square root (ExactShortcuts.h); SIMD lanes
 //   run the reference's double operations in its order, FMA never used.
+// - The bitmaps' mix runs in floats, twice the lanes, in frames where
+//   mixExactInFloats (ExactShortcuts.h) shows each step exact or rounded as
+//   the reference rounds it; in doubles otherwise.
 // - Channel bytes use a 32-bit conversion, which agrees with wrapToByte for
 //   every float; colours are mapped by ColourMap, equal to SDL_MapRGB.
 // - Displays it can't write directly (needing a lock, smaller than 320 x 240,
