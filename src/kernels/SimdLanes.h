@@ -248,7 +248,8 @@ constexpr bool kOneInstructionSelect = true;  // bitselect
 // followed by a conversion into a conversion lane by lane.
 [[gnu::always_inline]] inline Floats widenBytesToFloats(const uint8_t* p) {
     const v128_t bytes = wasm_v128_load32_zero(p);
-    const v128_t spread = wasm_i8x16_shuffle(bytes, bytes, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3);
+    const v128_t spread =
+        wasm_i8x16_shuffle(bytes, bytes, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3);
     return as<Floats>(wasm_f32x4_convert_i32x4(wasm_v128_and(spread, wasm_i32x4_splat(0xFF))));
 }
 [[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
