@@ -46,17 +46,26 @@ struct Orbits {
     Masks running;
 };
 
-[[gnu::always_inline]] inline void startOrbits(Orbits& o, const double* re0, const Doubles& startIm,
-                                               const FractalPixelByCount& table) {
-    o.startRe = o.zRe = load<Doubles>(re0);
-    o.zIm = startIm;
+// The first squaring, in which every lane runs, from z = the start: it sets
+// each lane's count (1 if it escapes, else as far as it may run) rather than
+// picking it.
+[[gnu::always_inline]] inline void firstStep(Orbits& o, const double* re0, const Doubles& cRe,
+                                             const Doubles& cIm, const Doubles& startIm,
+                                             const FractalPixelByCount& table) {
+    o.startRe = load<Doubles>(re0);
+    const Doubles product = o.startRe * startIm;
+    o.zRe = o.startRe * o.startRe - startIm * startIm + cRe;
+    o.zIm = product + product + cIm;
+    const Doubles dRe = o.zRe - o.startRe, dIm = o.zIm - startIm;
+    const Masks escapes = (dRe * dRe + dIm * dIm) > kEscapeSquareBound;
     if (kPickAsTheyEscape) {
-        o.count = broadcast(double{kMaxIterations});
-        o.fractalPixel = load<Doubles>(table.lanes[kMaxIterations]);
+        o.count = select(escapes, broadcast(1.0), broadcast(double{kMaxIterations}));
+        o.fractalPixel = select(escapes, load<Doubles>(table.lanes[1]),
+                                load<Doubles>(table.lanes[kMaxIterations]));
     } else {
-        o.count = Doubles{};
+        o.count = broadcast(1.0);
     }
-    o.running = Masks{} - 1;
+    o.running = ~escapes;
 }
 
 // One squaring, in the reference's order. The reference's imaginary part
@@ -91,18 +100,21 @@ void escapeCounts(const double* re0, double im0, Complex c, const FractalPixelBy
     const Doubles startIm = broadcast(im0), cRe = broadcast(c.re), cIm = broadcast(c.im);
     for (int32_t x = 0; x < kAreaWidth; x += kGroups * kLanes) {
         Orbits o[kGroups];
+        Masks running = Masks{};
 #pragma GCC unroll 4
-        for (int g = 0; g < kGroups; ++g) startOrbits(o[g], re0 + x + g * kLanes, startIm, table);
-        Doubles n = Doubles{};
-        for (int iteration = 1; iteration <= kMaxIterations; ++iteration) {
+        for (int g = 0; g < kGroups; ++g) {
+            firstStep(o[g], re0 + x + g * kLanes, cRe, cIm, startIm, table);
+            running |= o[g].running;
+        }
+        Doubles n = broadcast(1.0);
+        for (int iteration = 2; iteration <= kMaxIterations && anyLane(running); ++iteration) {
             n += 1.0;
-            Masks running = Masks{};
+            running = Masks{};
 #pragma GCC unroll 4
             for (int g = 0; g < kGroups; ++g) {
                 stepOrbits(o[g], iteration, n, cRe, cIm, startIm, table);
                 running |= o[g].running;
             }
-            if (!anyLane(running)) break;
         }
 #pragma GCC unroll 4
         for (int g = 0; g < kGroups; ++g) {
