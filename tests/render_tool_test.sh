@@ -92,6 +92,14 @@ cp "$demo/lsd.bmp" "$demo/logo.bmp" "$scratch/half/"
 check "second pair missing: status 1" run 1 --images "$scratch/half" --frames 1
 check "second pair missing: its message" grep -q "Couldnt Load Bitmap" "$scratch/stderr"
 
+# What can't be written is a failure: standard output on a full device.
+unwritten_output() {
+    "$tool" "$@" >/dev/full 2>"$scratch/stderr"
+    [ $? -eq 1 ] && grep -q "^fractals-render: couldn't write to standard output" "$scratch/stderr"
+}
+check "digest to a full device: status 1" unwritten_output --images "$demo" --frames 3 --digest
+check "version to a full device: status 1" unwritten_output --version
+
 check "unknown option: status 2" run 2 --frame 3
 check "unknown option: usage shown" grep -q "^usage: fractals-render" "$scratch/stderr"
 check "--save without --out: status 2" run 2 --save 1

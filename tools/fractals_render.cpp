@@ -3,8 +3,10 @@
 // presses; saves chosen frames as BMP files and reports the frame rate.
 #include <SDL.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -58,6 +60,19 @@ std::string withoutTrailingNewlines(std::string text) {
     return text;
 }
 
+namespace fs = std::filesystem;
+
+// Whatever the tool printed must have reached standard output: a write that
+// failed, now or at an earlier flush, fails the run.
+bool standardOutputWritten() {
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+    const int reason = errno;
+    std::cerr << "fractals-render: couldn't write to standard output"
+              << (reason != 0 ? std::string(": ") + std::strerror(reason) : std::string()) << "\n";
+    return false;
+}
+
 int render(const RenderOptions& options, KernelVersion kernelVersion) {
     SurfacePtr display = createDisplaySurface(options.format, kAreaWidth, kAreaHeight);
     if (!display) throw ErrorMsg("Couldnt create the display surface: " + std::string(SDL_GetError()));
@@ -69,7 +84,6 @@ int render(const RenderOptions& options, KernelVersion kernelVersion) {
     window.scene = std::move(owned);
     window.begin();
 
-    namespace fs = std::filesystem;
     if (!options.saveFrames.empty()) fs::create_directories(options.outDir);
 
     const std::string renderer =
@@ -124,15 +138,16 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::cout << renderUsage();
-        return 0;
+        return standardOutputWritten() ? 0 : 1;
     }
     if (options.version) {
         std::cout << "fractals-render " FRACTALS_VERSION "\n";
-        return 0;
+        return standardOutputWritten() ? 0 : 1;
     }
 
+    int status = 1;
     try {
-        return render(options, kernelVersion);
+        status = render(options, kernelVersion);
     } catch (const ErrorMsg& error) {
         std::fflush(stdout);
         std::cerr << "fractals-render: " << withoutTrailingNewlines(error.message) << "\n";
@@ -140,5 +155,5 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         std::cerr << "fractals-render: " << error.what() << "\n";
     }
-    return 1;
+    return standardOutputWritten() ? status : 1;
 }
