@@ -62,6 +62,33 @@ std::string withoutTrailingNewlines(std::string text) {
 
 namespace fs = std::filesystem;
 
+// A frame file exists whole or not at all: SDL writes it under a temporary
+// name in the same folder, renamed once complete, removed on failure (a full
+// disk would otherwise leave part of a frame under the frame's own name).
+void saveFrame(SDL_Surface* display, const std::string& path) {
+    const std::string partial = path + ".part";
+    std::string failure;
+    if (SDL_RWops* out = SDL_RWFromFile(partial.c_str(), "wb")) {
+        if (SDL_SaveBMP_RW(display, out, 0) != 0) failure = SDL_GetError();
+        const int end = SDL_RWtell(out);
+        SDL_RWclose(out);
+        // SDL's close doesn't report a last write that failed; the size on disk shows it.
+        std::error_code error;
+        if (failure.empty() && fs::file_size(partial, error) != static_cast<uintmax_t>(end))
+            failure = "the file was cut short";
+    } else {
+        failure = SDL_GetError();
+    }
+    std::error_code error;
+    if (failure.empty()) {
+        fs::rename(partial, path, error);
+        if (!error) return;
+        failure = error.message();
+    }
+    fs::remove(partial, error);
+    throw ErrorMsg("Couldnt save " + path + ": " + failure);
+}
+
 // Whatever the tool printed must have reached standard output: a write that
 // failed, now or at an earlier flush, fails the run.
 bool standardOutputWritten() {
@@ -107,8 +134,7 @@ int render(const RenderOptions& options, KernelVersion kernelVersion) {
 
         if (nextSave != options.saveFrames.end() && *nextSave == frame) {
             const std::string path = (fs::path(options.outDir) / savedFrameName(frame)).string();
-            if (SDL_SaveBMP(display.get(), path.c_str()) != 0)
-                throw ErrorMsg("Couldnt save " + path + ": " + SDL_GetError());
+            saveFrame(display.get(), path);
             std::printf("frame %d: saved %s\n", frame, path.c_str());
             ++nextSave;
         }
