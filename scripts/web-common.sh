@@ -3,9 +3,11 @@
 # Chromium with. WEB_BUILD_DIR may be set by the caller.
 
 WEB_BUILD_DIR="${WEB_BUILD_DIR:-$ROOT/build-web}"
-# libsdl1.2-dev: the desktop's SDL, whose version the browser build's SDL
-# source matches.
-WEB_PACKAGES=(emscripten chromium cmake make libsdl1.2-dev)
+# What building and serving the page needs. libsdl1.2-dev: the desktop's
+# SDL, whose version the browser build's SDL source matches.
+WEB_BUILD_PACKAGES=(emscripten cmake make libsdl1.2-dev)
+# With what the page tests and the page benchmark drive: Chromium.
+WEB_PACKAGES=("${WEB_BUILD_PACKAGES[@]}" chromium)
 
 # emcc runs Node scripts that need Debian's Node modules, which a Node.js
 # from elsewhere doesn't look for.
