@@ -102,7 +102,8 @@ unwritten_output() {
 check "digest to a full device: status 1" unwritten_output --images "$demo" --frames 3 --digest
 check "version to a full device: status 1" unwritten_output --version
 frame_cut_short() {
-    (trap '' XFSZ && ulimit -f 100 && run 1 --images "$demo" --frames 1 --save 0 --out "$scratch/cut") &&
+    (trap '' XFSZ && ulimit -f 100 &&
+        run 1 --images "$demo" --frames 1 --save 0 --out "$scratch/cut") &&
         grep -q "^fractals-render: Couldnt save .*frame-00000.bmp" "$scratch/stderr" &&
         [ -z "$(ls -A "$scratch/cut")" ]
 }
