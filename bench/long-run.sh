@@ -10,8 +10,7 @@
 #
 # --compare-literal also renders the long run with the literal renderer and
 # requires the same last frame (at 100,000 frames that takes a quarter hour).
-set -euo pipefail
-ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+source "$(dirname "$0")/../scripts/common.sh"
 
 tool="" images="" compare=no
 while [ $# -gt 0 ]; do
@@ -29,10 +28,9 @@ short=${1:-1000} long=${2:-100000}
 slack_kib=2048
 
 if [ -z "$tool" ]; then
-    build="${BENCH_BUILD_DIR:-$ROOT/build-bench}"
-    (cd "$ROOT" && cmake --preset bench -B "$build" >/dev/null)
-    cmake --build "$build" -j "$(nproc)" --target fractals-render default_bitmaps >/dev/null
-    tool="$build/fractals-render" images="$build/demo"
+    bench_build="${BENCH_BUILD_DIR:-$ROOT/build-bench}"
+    BUILD_DIR="$bench_build" BUILD_TARGETS="fractals-render default_bitmaps" build bench >/dev/null
+    tool="$bench_build/fractals-render" images="$bench_build/demo"
 fi
 
 work=$(mktemp -d)
@@ -42,7 +40,8 @@ trap 'rm -rf "$work"' EXIT
 run() {
     local frames=$1 renderer=$2 out="$work/$1-$2"
     /usr/bin/time -f %M -o "$out.peak" "$tool" --images "$images" --frames "$frames" \
-        --renderer "$renderer" --save $((frames - 1)) --out "$out" >"$out.log"
+        --renderer "$renderer" --save $((frames - 1)) --out "$out" >"$out.log" ||
+        { echo "FAIL: $renderer, $frames frames: fractals-render failed (above)" >&2; exit 1; }
     PEAK_KIB=$(tail -n1 "$out.peak")
     LAST_FRAME="$out/$(printf 'frame-%05d.bmp' $((frames - 1)))"
     echo "$renderer, $frames frames: peak memory $PEAK_KIB KiB; $(tail -n1 "$out.log")"

@@ -5,12 +5,10 @@
 # one, on every display format. Needs no display. Prints the load average
 # before and after, since other work on the machine moves the figures.
 # Usage: bash bench/run.sh [frames]
-set -euo pipefail
-ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-BUILD="${BENCH_BUILD_DIR:-$ROOT/build-bench}"
-(cd "$ROOT" && cmake --preset bench -B "$BUILD" > /dev/null)
-cmake --build "$BUILD" -j "$(nproc)" --target bench_renderers default_bitmaps > /dev/null
+source "$(dirname "$0")/../scripts/common.sh"
+BUILD_DIR="${BENCH_BUILD_DIR:-$ROOT/build-bench}"
+BUILD_TARGETS="bench_renderers default_bitmaps" build bench >/dev/null
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
-"$BUILD/bench/bench_renderers" "$BUILD/demo" "${1:-1000}"
+"$BUILD_DIR/bench/bench_renderers" "$BUILD_DIR/demo" "${1:-1000}"
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

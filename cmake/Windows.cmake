@@ -21,7 +21,7 @@ configure_file(${PROJECT_SOURCE_DIR}/docs/windows-readme.txt ${CMAKE_BINARY_DIR}
 # twice: it returns +-1 a little further from the peaks than glibc's. The
 # Universal C Runtime's sin rounds those arguments as glibc's does, so the
 # programs take sin, and only sin, from it; the rest stays on the toolchain's
-# C library, which libstdc++ and SDL.dll were built for. bench/sine_peaks
+# C library, which libstdc++ and SDL.dll were built for. tools/sine_peaks
 # measures the difference.
 set(FRACTALS_UCRT_SIN "${CMAKE_BINARY_DIR}/libucrt-sin.a")
 execute_process(

@@ -31,8 +31,13 @@ export LLVM_PROFILE_FILE="$FUZZ_DIR/coverage/unused.profraw"
 BUILD_DIR="$FUZZ_DIR" build fuzz -DFRACTALS_SDL_PREFIX="$FUZZ_DIR/sdl"
 
 seeds="$FUZZ_DIR/seeds"
-rm -rf "$seeds" && mkdir -p "$seeds" "$FUZZ_DIR/corpus" "$FUZZ_DIR/findings"
-"$FUZZ_DIR/tests/hostile/forge_bmp" corpus "$seeds" && rm "$seeds/cases.txt"
+rm -rf "$seeds"
+mkdir -p "$seeds" "$FUZZ_DIR/corpus" "$FUZZ_DIR/findings"
+# Without the forger's files the campaign would run on the default bitmaps
+# alone, and pass.
+"$FUZZ_DIR/tests/hostile/forge_bmp" corpus "$seeds" ||
+    { echo "forge_bmp failed: no seeds to fuzz from" >&2; exit 1; }
+rm "$seeds/cases.txt"
 cp "$FUZZ_DIR"/demo/*.bmp "$seeds/"
 
 echo "== Fuzzing the bitmap path for $DURATION s"

@@ -3,7 +3,10 @@
 # Chromium with. WEB_BUILD_DIR may be set by the caller.
 
 WEB_BUILD_DIR="${WEB_BUILD_DIR:-$ROOT/build-web}"
-WEB_PACKAGES=(emscripten chromium cmake make)
+# What building and serving the page needs.
+WEB_BUILD_PACKAGES=(emscripten cmake make)
+# With what the page tests and the page benchmark drive: Chromium.
+WEB_PACKAGES=("${WEB_BUILD_PACKAGES[@]}" chromium)
 
 # emcc runs Node scripts that need Debian's Node modules, which a Node.js
 # from elsewhere doesn't look for.

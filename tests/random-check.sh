@@ -8,9 +8,7 @@
 # and the load average, which moves the rate. Builds build/ in Release.
 #
 #   bash tests/random-check.sh [--seed S] [--frames N]   (a new seed, 1000 frames)
-set -euo pipefail
-ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-BUILD="${BUILD_DIR:-$ROOT/build}"
+source "$(dirname "$0")/../scripts/common.sh"
 
 seed="" frames=1000
 while [ $# -gt 0 ]; do
@@ -22,12 +20,11 @@ while [ $# -gt 0 ]; do
 done
 [ -n "$seed" ] || seed=$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')
 
-(cd "$ROOT" && cmake --preset tests -B "$BUILD" > /dev/null)
-cmake --build "$BUILD" -j "$(nproc)" --target test_kernels test_renderers > /dev/null
+BUILD_TARGETS="test_kernels test_renderers" build tests >/dev/null
 export SDL_VIDEODRIVER=dummy FRACTALS_RANDOM_SEED="$seed" FRACTALS_RANDOM_FRAMES="$frames"
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 status=0
-"$BUILD/tests/test_kernels" --gtest_filter='*RandomRows*' --gtest_brief=1 || status=1
-"$BUILD/tests/test_renderers" --gtest_filter='RandomFrames.*' --gtest_brief=1 || status=1
+"$BUILD_DIR/tests/test_kernels" --gtest_filter='*RandomRows*' --gtest_brief=1 || status=1
+"$BUILD_DIR/tests/test_renderers" --gtest_filter='RandomFrames.*' --gtest_brief=1 || status=1
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 exit $status

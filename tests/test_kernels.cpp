@@ -79,8 +79,8 @@ struct EscapeRow {
 };
 
 EscapeRow rowOf(const FrameSetup& f, int y) {
-    EscapeRow row{std::vector<double>(kAreaWidth), startIm(f, y), f.c};
-    for (int x = 0; x < kAreaWidth; ++x) row.re0[x] = startRe(f, x);
+    EscapeRow row{std::vector<double>(kAreaWidth), f.startIm(y), f.c};
+    for (int x = 0; x < kAreaWidth; ++x) row.re0[x] = f.startRe(x);
     return row;
 }
 

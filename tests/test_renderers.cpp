@@ -215,6 +215,14 @@ TEST(ColourMap, PalettedEqualsSdlMapRGBAndForgetsAChangedPalette) {
     SDL_SetColors(s.get(), reversed.data(), 0, 256);
     colours.prepare(s->format);
     compareSpread();
+
+    // No colours at all, on a fresh map whose cache was never filled.
+    SDL_Palette none{0, nullptr};
+    SDL_PixelFormat noColours = *s->format;
+    noColours.palette = &none;
+    ColourMap fresh;
+    fresh.prepare(&noColours);
+    EXPECT_EQ(fresh.map(10, 20, 30), SDL_MapRGB(&noColours, 10, 20, 30));
 }
 
 // ---------------------------------------------------------------------------

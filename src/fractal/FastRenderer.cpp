@@ -1,7 +1,6 @@
 #include "fractal/FastRenderer.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "app/AppWindow.h"
 #include "julia/ExactShortcuts.h"
@@ -21,8 +20,6 @@ constexpr int kLastRowBuffer = (kAreaHeight - 1) % 2;
 const SDL_Surface* surfaceOf(const SurfaceHandle* slot) {
     return slot != nullptr ? slot->surface() : nullptr;
 }
-
-bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // Whether the sine test clears a pixel fed these coefficients.
 bool fedSinesClear(double n, double red, double green) {
@@ -82,10 +79,8 @@ void FastRenderer::render(AppWindow& window, const SurfaceHandle* slotA,
 void FastRenderer::prepareFrame(float w) {
     weight = w;
     colours.prepare(display->format);
-    for (int32_t x = 0; x < kAreaWidth; ++x)
-        re0[x] = static_cast<float>(static_cast<double>(x) * frame.spanX * kColumnScale + frame.left);
-    for (int32_t y = 0; y < kAreaHeight; ++y)
-        im0[y] = static_cast<double>(y) * frame.spanY * kRowScale + frame.top;
+    for (int32_t x = 0; x < kAreaWidth; ++x) re0[x] = frame.startRe(x);
+    for (int32_t y = 0; y < kAreaHeight; ++y) im0[y] = frame.startIm(y);
     for (int n = 1; n <= kMaxIterations; ++n) {
         const double fractalPixel = colours.map(0, 0, fractalBlue(n));
         std::fill(std::begin(fractalPixelByCount.lanes[n]), std::end(fractalPixelByCount.lanes[n]),

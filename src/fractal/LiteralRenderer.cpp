@@ -12,12 +12,9 @@ void LiteralRenderer::render(AppWindow& window, const SurfaceHandle* slotA,
 
     // Columns outer, rows inner: the coefficients feed from pixel to pixel in this order.
     for (int32_t x = 0; x < kAreaWidth; ++x) {
-        const float re0 =
-            static_cast<float>(static_cast<double>(x) * f.spanX * kColumnScale + f.left);
+        const float re0 = f.startRe(x);
         for (int32_t y = 0; y < kAreaHeight; ++y) {
-            const double im0 = static_cast<double>(y) * f.spanY * kRowScale + f.top;
-            const Complex z0(re0, im0);
-            const int n = escapeCount(z0, f.c);
+            const int n = escapeCount(Complex(re0, f.startIm(y)), f.c);
 
             const PixelSample a = window.getPixel(slotA, x, y);
             const PixelSample b = window.getPixel(slotB, x, y);

@@ -49,8 +49,9 @@ template <typename Vector>
     return reinterpret_cast<Vector>(reinterpret_cast<Bits>(x) & (Bits{} + INT64_MAX));
 }
 
-// a < b ? a : b. A SIMD kernel passes its min instruction instead, which
-// computes the same, NaN included: GCC doesn't find it against a constant.
+// a < b ? a : b. A SIMD kernel passes its min instruction instead
+// (simdlanes::MinInstruction), which computes the same, NaN included: GCC
+// doesn't find it against a constant.
 struct Lesser {
     template <typename Real>
     [[gnu::always_inline]] Real operator()(const Real& a, const Real& b) const {

@@ -1,7 +1,5 @@
 #include "julia/JuliaState.h"
 
-#include <cstring>
-
 FrameSetup JuliaState::beginFrame(float weight) {
     FrameSetup f;
     const double r = viewRadius;
@@ -30,9 +28,8 @@ void JuliaState::endFrame() {
 }
 
 bool sameBits(const JuliaState& a, const JuliaState& b) {
-    auto same = [](const auto& x, const auto& y) { return std::memcmp(&x, &y, sizeof x) == 0; };
-    return same(a.viewCentreX, b.viewCentreX) && same(a.viewCentreY, b.viewCentreY) &&
-           same(a.viewRadius, b.viewRadius) && same(a.juliaA, b.juliaA) &&
-           same(a.juliaB, b.juliaB) && same(a.redCoefficient, b.redCoefficient) &&
-           same(a.greenCoefficient, b.greenCoefficient);
+    return sameBits(a.viewCentreX, b.viewCentreX) && sameBits(a.viewCentreY, b.viewCentreY) &&
+           sameBits(a.viewRadius, b.viewRadius) && sameBits(a.juliaA, b.juliaA) &&
+           sameBits(a.juliaB, b.juliaB) && sameBits(a.redCoefficient, b.redCoefficient) &&
+           sameBits(a.greenCoefficient, b.greenCoefficient);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "app/Demo.h"
 #include "julia/Complex.h"
@@ -30,6 +31,15 @@ struct FrameSetup {
     float spanX = 0, spanY = 0;
     float complement = 0;  // 1 - weight: the second bitmap's factor
     Complex c;             // the Julia constant of this frame
+
+    // Where pixel (x, y)'s orbit starts: the real part rounded to a float,
+    // the imaginary part kept as a double.
+    float startRe(int32_t x) const {
+        return static_cast<float>(static_cast<double>(x) * spanX * julia::kColumnScale + left);
+    }
+    double startIm(int32_t y) const {
+        return static_cast<double>(y) * spanY * julia::kRowScale + top;
+    }
 };
 
 struct JuliaState {
@@ -48,5 +58,8 @@ struct JuliaState {
     void endFrame();
 };
 
-// Bit for bit, as two renderers must leave the state after every frame.
+// Bit for bit: a NaN equals its own bits, and -0.0 differs from 0.0.
+inline bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+inline bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+// As two renderers must leave the state after every frame.
 bool sameBits(const JuliaState& a, const JuliaState& b);

@@ -113,9 +113,8 @@ void escapeCounts(const double* re0, double im0, Complex c, const FractalPixelBy
 [[gnu::always_inline]] inline Doubles leastMargin(const double* counts, const float* fedRed,
                                                   const float* fedGreen) {
     const Doubles n = load<Doubles>(counts);
-    const Doubles red = sinePeakMargin(n * widenFloats(fedRed) * kSineScale, simdlanes::Lesser{});
-    const Doubles green =
-        sinePeakMargin(n * widenFloats(fedGreen) * kSineScale, simdlanes::Lesser{});
+    const Doubles red = sinePeakMargin(n * widenFloats(fedRed) * kSineScale, MinInstruction{});
+    const Doubles green = sinePeakMargin(n * widenFloats(fedGreen) * kSineScale, MinInstruction{});
     return lesser(red, green);
 }
 

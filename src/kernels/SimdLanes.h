@@ -259,8 +259,9 @@ template <typename Vector>
 
 #endif
 
-// lesser for sinePeakMargin's clamp.
-struct Lesser {
+// sinePeakMargin's clamp as lesser above: julia::Lesser's a < b ? a : b,
+// through the min instruction GCC doesn't find against a constant.
+struct MinInstruction {
     [[gnu::always_inline]] inline Doubles operator()(const Doubles& a, const Doubles& b) const {
         return lesser(a, b);
     }

@@ -2,10 +2,10 @@
 // surfaces laid out the way SDL lays out a display of that depth.
 #pragma once
 
-#include <SDL.h>
-#include <memory>
 #include <optional>
 #include <string>
+
+#include "surface/SurfaceHandle.h"
 
 enum class DisplayFormat {
     xrgb8888,  // 32 bits, red in bits 16-23
@@ -13,11 +13,6 @@ enum class DisplayFormat {
     rgb888,    // 24 bits, red in bits 16-23 (the third byte in memory on a little-endian machine)
     index8,    // 8 bits with the 3-3-2 palette SDL gives an 8-bit display
 };
-
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
 // A zero-filled software surface of the format; null only if SDL is out of memory.
 SurfacePtr createDisplaySurface(DisplayFormat format, int width, int height);

@@ -1,15 +1,21 @@
-// SurfaceHandle: owns one SDL surface loaded from a BMP file, in the file's
-// own pixel format. Names a bitmap for the pixel operations.
+// The owners of SDL surfaces: SurfacePtr for any surface, and SurfaceHandle
+// for one loaded from a BMP file, in the file's own pixel format, which names
+// a bitmap for the pixel operations.
 #pragma once
 
 #include <SDL.h>
+
+#include <memory>
 #include <string>
+
+struct SurfaceDeleter {
+    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
 class SurfaceHandle {
 public:
     SurfaceHandle() = default;
-    ~SurfaceHandle() { reset(); }
-
     SurfaceHandle(const SurfaceHandle&) = delete;
     SurfaceHandle& operator=(const SurfaceHandle&) = delete;
 
@@ -24,12 +30,10 @@ public:
     // same checks as load.
     bool adopt(SDL_Surface* surface);
 
-    const SDL_Surface* surface() const { return held; }
+    const SDL_Surface* surface() const { return held.get(); }
 
 private:
-    void reset();
-
-    SDL_Surface* held = nullptr;
+    SurfacePtr held;
 };
 
 // Whether every row of the surface lies inside its pixel buffer as its

@@ -59,14 +59,6 @@ inline std::string replay(uint64_t seed) {
            std::to_string(seed) + ")";
 }
 
-// Where the renderers start pixel (x, y): a float widened, and a double.
-inline double startRe(const FrameSetup& f, int32_t x) {
-    return static_cast<float>(static_cast<double>(x) * f.spanX * julia::kColumnScale + f.left);
-}
-inline double startIm(const FrameSetup& f, int32_t y) {
-    return static_cast<double>(y) * f.spanY * julia::kRowScale + f.top;
-}
-
 // The float `steps` floats above f (below it if negative).
 inline float stepped(float f, int steps) {
     for (; steps != 0; steps += steps < 0 ? 1 : -1)
@@ -206,7 +198,7 @@ private:
         std::vector<int> n;
         for (int32_t x = 0; x < kAreaWidth; ++x)
             for (int32_t y = 0; y < kAreaHeight; ++y)
-                n.push_back(julia::escapeCount(Complex(startRe(f, x), startIm(f, y)), f.c));
+                n.push_back(julia::escapeCount(Complex(f.startRe(x), f.startIm(y)), f.c));
         return n;
     }
 
