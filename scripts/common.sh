@@ -18,6 +18,11 @@ PACKAGES=(g++ cmake make pkg-config libsdl1.2-dev)
 TEST_PACKAGES=(libgtest-dev xvfb xdotool x11-utils libx11-dev libsdl2-2.0-0 time
     dpkg-dev lintian desktop-file-utils man-db icoutils)
 
+# What scripts/debian-root.sh needs of the host to make and use a root of
+# another release: xvfb for the demo's window, g++ and libx11-dev for the
+# probe that looks at it.
+ROOT_PACKAGES=(debootstrap debian-archive-keyring g++ libx11-dev xvfb)
+
 install_missing() { install_packages "${PACKAGES[@]}"; }
 
 # Installs those of the named Debian packages that are missing.

@@ -4,7 +4,7 @@
 # holding a copy of this source tree, with /proc, /sys and /dev mounted and
 # a private X server's socket bound in for the demo's window.
 #
-#   bash scripts/debian-root.sh [--ci] [RELEASE]
+#   bash scripts/debian-root.sh [--ci|--prepare] [RELEASE]
 #
 # RELEASE is a Debian code name: by default the other of Debian 12 and 13
 # (trixie on bookworm, bookworm on trixie). Without --ci, all six README
@@ -15,6 +15,8 @@
 # window, then test.sh's linux stage there (the build, the suite on that
 # release's SDL 1.2, the package and its test), and with FRACTALS_HOST_BUILD
 # naming the host's build, the root's frames compared with the host's.
+# With --prepare, only the bare root and the packages --ci installs,
+# downloaded into the cache (the test command does this in the background).
 #
 # The bare root is kept between runs in FRACTALS_ROOT_CACHE (default
 # /var/cache/fractals), keyed by the release's version and date in the
@@ -27,8 +29,8 @@
 source "$(dirname "$0")/common.sh"
 source "$ROOT/tests/e2e/lib.sh"
 
-CI_ONLY=no
-[ "${1:-}" = --ci ] && { CI_ONLY=yes; shift; }
+MODE=readme
+case "${1:-}" in --ci) MODE=ci; shift ;; --prepare) MODE=prepare; shift ;; esac
 host_release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
 RELEASE=${1:-$([ "$host_release" = trixie ] && echo bookworm || echo trixie)}
 CACHE=${FRACTALS_ROOT_CACHE:-/var/cache/fractals}
@@ -36,8 +38,7 @@ CACHE=${FRACTALS_ROOT_CACHE:-/var/cache/fractals}
 # run's installs and build before the demo's window shows.
 ROOT_PATIENCE=${ROOT_PATIENCE:-1800}
 
-# xvfb and xdotool for the window's server and keys; libx11-dev for the probe.
-install_packages debootstrap debian-archive-keyring g++ libx11-dev xvfb xdotool
+install_packages "${ROOT_PACKAGES[@]}"
 
 RUN=""
 ROOTFS=""
@@ -130,8 +131,10 @@ enter_root() {
     local number=${DISPLAY#:}
     mkdir -p "$ROOTFS/tmp/.X11-unix"
     chmod 1777 "$ROOTFS/tmp" "$ROOTFS/tmp/.X11-unix"
-    touch "$ROOTFS/tmp/.X11-unix/X$number" "$ROOTFS/tmp/.X$number-lock"
-    mount --bind "/tmp/.X11-unix/X$number" "$ROOTFS/tmp/.X11-unix/X$number"
+    if [ -n "$number" ]; then
+        touch "$ROOTFS/tmp/.X11-unix/X$number" "$ROOTFS/tmp/.X$number-lock"
+        mount --bind "/tmp/.X11-unix/X$number" "$ROOTFS/tmp/.X11-unix/X$number"
+    fi
     # The tree as a clone has it: tracked and new files, no build folders.
     mkdir -p "$ROOTFS/src"
     if git -C "$ROOT" rev-parse --git-dir >/dev/null 2>&1; then
@@ -230,6 +233,18 @@ compare_digests() {
 }
 
 base_root
+if [ "$MODE" = prepare ]; then
+    # Only the bare root and the packages the ci mode installs, downloaded
+    # into the cache: the test command does this while its other stages run.
+    DISPLAY=""
+    enter_root
+    STEP="downloading the packages of the linux stage"
+    in_root 'source scripts/common.sh && apt-get update -qq &&
+        apt-get install -qq -y --download-only --no-install-recommends "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"' \
+        >"$CACHE/$RELEASE-prepare.log" 2>&1 || { tail -n 20 "$CACHE/$RELEASE-prepare.log" >&2; false; }
+    leave_root
+    exit 0
+fi
 start_xvfb 24
 XPROBE="$E2E_WORK/xprobe"
 g++ -O1 -o "$XPROBE" "$ROOT/tests/e2e/xprobe.cpp" -lX11
@@ -238,7 +253,7 @@ enter_root
 release_name=$(. "$ROOTFS/etc/os-release" && echo "$PRETTY_NAME")
 echo "== $release_name in $ROOTFS"
 check_demo
-if [ "$CI_ONLY" = yes ]; then
+if [ "$MODE" = ci ]; then
     timed test-linux "bash scripts/test.sh linux"
     [ -z "${FRACTALS_HOST_BUILD:-}" ] || compare_digests
 else

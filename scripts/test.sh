@@ -195,8 +195,25 @@ stage_library() {
 # The host's build lends its frames' digests for the root's to match.
 stage_release() {
     linux_build
+    if [ -n "$RELEASE_PREPARATION" ]; then
+        wait "$RELEASE_PREPARATION" ||
+            { cat "$BUILD_DIR/release-prepare.log"; echo "Preparing the other release's root failed" >&2; return 1; }
+        RELEASE_PREPARATION=""
+    fi
     FRACTALS_HOST_BUILD="$BUILD_DIR" bash "$ROOT/scripts/debian-root.sh" --ci
 }
+
+# The release stage's root and packages come over the network while the
+# other stages keep the cores busy; it is ended with the command.
+RELEASE_PREPARATION=""
+if [[ " ${STAGES[*]} " == *" release "* ]] && [ ${#STAGES[@]} -gt 1 ]; then
+    mkdir -p "$BUILD_DIR"
+    # What the root's script needs of the host, installed before apt is busy with the stages'.
+    install_packages "${ROOT_PACKAGES[@]}"
+    bash "$ROOT/scripts/debian-root.sh" --prepare >"$BUILD_DIR/release-prepare.log" 2>&1 &
+    RELEASE_PREPARATION=$!
+    trap '[ -z "$RELEASE_PREPARATION" ] || end_jobs "$RELEASE_PREPARATION"' EXIT
+fi
 
 for stage in "${STAGES[@]}"; do
     "stage_$stage"
