@@ -5,5 +5,6 @@
 source "$(dirname "$0")/common.sh"
 PACKAGES+=(dpkg-dev)  # dpkg-shlibdeps: the package's runtime dependencies
 install_missing
+source_date_epoch  # the package's times; the same source gives the same bytes
 build demo
 (cd "$BUILD_DIR" && cpack -G DEB)
