@@ -15,7 +15,7 @@ rm -rf "$SCRATCH" && mkdir -p "$SCRATCH"
 export LC_ALL=C.UTF-8
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$SOURCE" log -1 --format=%ct 2>/dev/null || echo 0)}
 
-cpack --config "$CONFIG" -G DEB -B "$SCRATCH" >"$SCRATCH/cpack.log" 2>&1 ||
+(umask 022 && cpack --config "$CONFIG" -G DEB -B "$SCRATCH" >"$SCRATCH/cpack.log" 2>&1) ||
     fail "cpack: $(tail -n5 "$SCRATCH/cpack.log")"
 deb=$(echo "$SCRATCH"/fractals_*.deb)
 [ -f "$deb" ] || fail "no package in $SCRATCH"
@@ -73,15 +73,17 @@ echo "desktop entry: Exec=$command Path=$folder"
 bash "$(dirname "$0")/../e2e/window.sh" "$root$command" "$XPROBE" "$root$folder" 24 1 ||
     fail "the program from the package, started as its desktop entry says"
 
-# The same package again from a copy of the source in another folder, built
-# for the package alone under another umask, packed later: the same bytes.
+# The same package again from a copy of the source in another folder, made
+# and built for the package alone under another umask, packed later as
+# scripts/package.sh packs: the same bytes.
 copy="$SCRATCH/elsewhere"
-mkdir -p "$copy"
-tar -C "$SOURCE" --exclude=./.git --exclude='./build*' -cf - . | tar -C "$copy" -xf - ||
-    fail "could not copy the source"
-(cd "$copy" && umask 077 && cmake --preset demo >"$SCRATCH/again.log" 2>&1 &&
-    nice cmake --build build -j "$(nproc)" >>"$SCRATCH/again.log" 2>&1 &&
-    cd build && cpack -G DEB >>"$SCRATCH/again.log" 2>&1) || fail "the second build: $(tail -n5 "$SCRATCH/again.log")"
+(umask 077 && mkdir -p "$copy" &&
+    tar -C "$SOURCE" --exclude=./.git --exclude='./build*' -cf - . | tar -C "$copy" --no-same-permissions -xf - &&
+    cd "$copy" && cmake --preset demo >"$SCRATCH/again.log" 2>&1 &&
+    nice cmake --build build -j "$(nproc)" >>"$SCRATCH/again.log" 2>&1) ||
+    fail "the second build: $(tail -n5 "$SCRATCH/again.log")"
+(cd "$copy/build" && umask 022 && cpack -G DEB >>"$SCRATCH/again.log" 2>&1) ||
+    fail "the second packing: $(tail -n5 "$SCRATCH/again.log")"
 again=$(echo "$copy"/build/fractals_*.deb)
 if ! cmp -s "$deb" "$again"; then
     diffoscope --text "$SCRATCH/diffoscope.txt" "$deb" "$again" >/dev/null 2>&1
