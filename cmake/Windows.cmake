@@ -50,6 +50,7 @@ execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libssp.a
 if(NOT IS_ABSOLUTE "${FRACTALS_LIBSSP}")
   message(FATAL_ERROR "${CMAKE_CXX_COMPILER} has no libssp.a, which the stack protector needs")
 endif()
+link_libraries("${FRACTALS_LIBSSP}")  # every program, after its own objects
 
 add_library(fractals_platform INTERFACE)
 target_include_directories(fractals_platform INTERFACE "${FRACTALS_SDL_PREFIX}/include/SDL")
@@ -58,7 +59,7 @@ target_include_directories(fractals_platform INTERFACE "${FRACTALS_SDL_PREFIX}/i
 # calls that WinMain.
 target_link_libraries(fractals_platform INTERFACE
   "${FRACTALS_UCRT_SIN}" mingw32 "${FRACTALS_SDL_PREFIX}/lib/libSDLmain.a"
-  "${FRACTALS_SDL_PREFIX}/lib/libSDL.dll.a" "${FRACTALS_LIBSSP}")
+  "${FRACTALS_SDL_PREFIX}/lib/libSDL.dll.a")
 
 # Programs the build runs (make_bitmaps) and the tests run go through Wine,
 # in prefixes of this build folder, finding SDL.dll where it was built: one
