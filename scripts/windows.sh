@@ -23,7 +23,9 @@ pack() {
     rm -rf "$stage" "$WINDOWS_DIR/Fractals-windows.zip" && mkdir -p "$stage"
     cp "$cross/demo/fractals.exe" "$cross/fractals-render.exe" "$SDL_PREFIX/bin/SDL.dll" \
         "$cross"/demo/*.bmp "$stage/"
-    "$HOST-strip" "$stage"/*.exe "$stage/SDL.dll"
+    # strip writes SOURCE_DATE_EPOCH's time into a PE header; 0 leaves it as
+    # the linker did, without one.
+    SOURCE_DATE_EPOCH=0 "$HOST-strip" "$stage"/*.exe "$stage/SDL.dll"
     # Text files with Windows' line ends; SDL's licence beside SDL.dll, as the LGPL asks.
     sed 's/$/\r/' "$cross/README.txt" >"$stage/README.txt"
     sed 's/$/\r/' "$ROOT/LICENSE" >"$stage/LICENSE.txt"
