@@ -24,7 +24,7 @@ site_manifest() {
 build_copy() {  # build_copy NAME UMASK
     local out="$WORK/$1" copy="$WORK/$1/fractals"
     mkdir -p "$copy"
-    git -C "$ROOT" archive HEAD | tar -x -C "$copy"
+    (umask "$2" && git -C "$ROOT" archive HEAD | tar -x --no-same-permissions -C "$copy")
     echo "Building $(git -C "$ROOT" log -1 --format=%h) in $copy, umask $2 (log: $out.log)"
     (umask "$2" && cd "$copy" && bash scripts/package.sh && bash scripts/windows.sh &&
         bash scripts/web.sh build) >"$out.log" 2>&1 || { tail -n 30 "$out.log"; exit 1; }
