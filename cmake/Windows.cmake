@@ -40,17 +40,17 @@ add_compile_options(-Wa,-muse-unaligned-vector-move)
 add_link_options(-static-libgcc -static-libstdc++)
 # Hardened as far as mingw-w64 goes: the stack protector and fortified C
 # library calls (GCC's libssp, linked in, as the rest of the compiler's
-# runtime is), and address randomisation over the whole 64-bit space and
-# non-executable data, stated rather than left to the linker's defaults.
+# runtime is; a toolchain without it, mingw-w64 11 and later, has them in
+# its own C library), and address randomisation over the whole 64-bit space
+# and non-executable data, stated rather than left to the linker's defaults.
 # No time stamp in the programs' headers: the same source, the same bytes.
 add_compile_options(-fstack-protector-strong -D_FORTIFY_SOURCE=2)
 add_link_options(-Wl,--dynamicbase,--high-entropy-va,--nxcompat -Wl,--no-insert-timestamp)
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libssp.a
                 OUTPUT_VARIABLE FRACTALS_LIBSSP OUTPUT_STRIP_TRAILING_WHITESPACE)
-if(NOT IS_ABSOLUTE "${FRACTALS_LIBSSP}")
-  message(FATAL_ERROR "${CMAKE_CXX_COMPILER} has no libssp.a, which the stack protector needs")
+if(IS_ABSOLUTE "${FRACTALS_LIBSSP}")
+  link_libraries("${FRACTALS_LIBSSP}")  # every program, after its own objects
 endif()
-link_libraries("${FRACTALS_LIBSSP}")  # every program, after its own objects
 
 add_library(fractals_platform INTERFACE)
 target_include_directories(fractals_platform INTERFACE "${FRACTALS_SDL_PREFIX}/include/SDL")
