@@ -7,16 +7,19 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 
 # What building and running the program needs: the demo installs no more.
-PACKAGES=(g++ cmake make pkg-config libsdl1.2-dev)
+# dpkg-dev: dpkg-buildflags, the hardening flags of the Linux builds.
+# zlib1g-dev: the icon's PNG files are compressed with zlib.
+PACKAGES=(g++ cmake make pkg-config libsdl1.2-dev dpkg-dev zlib1g-dev)
 # What the tests add. libx11-dev: the end-to-end tests' X probe.
 # libsdl2-2.0-0: SDL2 and the libraries it links, for the test run on the
 # SDL 1.2 compatibility layer (whose own package conflicts with the classic
 # library, so it is unpacked into the build folder instead). time: peak
 # memory in the long-run bench. dpkg-dev (dpkg-shlibdeps), lintian,
-# desktop-file-utils and man-db: the Debian package's checks. icoutils:
-# the icons read back, from the package and from the Windows programs.
+# desktop-file-utils, appstream, man-db and diffoscope-minimal (where two
+# builds differ): the Debian package's checks. icoutils: the icons read
+# back, from the package and from the Windows programs.
 TEST_PACKAGES=(libgtest-dev xvfb xdotool x11-utils libx11-dev libsdl2-2.0-0 time
-    dpkg-dev lintian desktop-file-utils man-db icoutils)
+    dpkg-dev lintian desktop-file-utils appstream man-db diffoscope-minimal icoutils)
 
 # What scripts/debian-root.sh needs of the host to make and use a root of
 # another release: xvfb for the demo's window, g++ and libx11-dev for the
@@ -164,6 +167,16 @@ cross_packages() {
     for arch in "$@"; do
         cross_target "$arch" && echo "g++-$CROSS_TRIPLET"
     done
+}
+
+# SOURCE_DATE_EPOCH, the time every reproducible build stamps on what it
+# makes: as the caller gives it, or the time of the last commit; exported.
+source_date_epoch() {
+    if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+        SOURCE_DATE_EPOCH=$(git -C "$ROOT" log -1 --format=%ct 2>/dev/null) ||
+            { echo "SOURCE_DATE_EPOCH is unset and $ROOT has no git history: set it" >&2; return 1; }
+    fi
+    export SOURCE_DATE_EPOCH
 }
 
 # build PRESET [CMAKE_ARGS...]: configures BUILD_DIR with that preset of

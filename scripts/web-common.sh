@@ -31,4 +31,6 @@ build_web() {  # build_web [CMAKE_ARGS...]
         -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" \
         -DFRACTALS_SDL_SOURCE="$SDL_SOURCE_DIR" "$@" >/dev/null)
     emscripten_env cmake --build "$WEB_BUILD_DIR" -j "$(nproc)"
+    # The site's files readable by all, whatever the umask they were made under.
+    chmod -R u=rwX,go=rX "$WEB_BUILD_DIR/demo"
 }
