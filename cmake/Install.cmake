@@ -9,8 +9,12 @@ include(GNUInstallDirs)
 # so that a task bar ties the running window to the entry.
 set(FRACTALS_APP_ID "org.example.fractals" CACHE STRING
     "The program's reverse-DNS id for desktops and software centres (AppStream)")
+set(FRACTALS_HOMEPAGE_URL "https://example.org/fractals/" CACHE STRING
+    "The project's home page, for software centres")
 set(FRACTALS_SCREENSHOTS_URL "https://example.org/fractals/screenshots" CACHE STRING
     "Where docs/frame-*.png are published, for the metainfo's screenshots")
+set(FRACTALS_DEVELOPER_ID "org.example" CACHE STRING
+    "The developers' reverse-DNS id for software centres (AppStream)")
 set(FRACTALS_GAMES_DIR games)
 set(FRACTALS_BITMAPS_DIR ${CMAKE_INSTALL_DATADIR}/games/fractals)
 set(FRACTALS_MAINTAINER "The Fractals authors <fractals@example.org>" CACHE STRING

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The README's commands on another Debian release, as on a fresh machine of
-# that release: each runs in a new minimal root (debootstrap --variant=minbase)
-# holding a copy of this source tree, with /proc, /sys and /dev mounted and
-# a private X server's socket bound in for the demo's window.
+# that release: each runs in a new minimal root (debootstrap
+# --variant=minbase, and git, with which the source was cloned) holding a
+# copy of this source tree, with /proc, /sys and /dev mounted and a private
+# X server's socket bound in for the demo's window.
 #
 #   bash scripts/debian-root.sh [--ci|--prepare] [RELEASE]
 #
@@ -83,13 +84,14 @@ base_root() {
     [ -n "$release_file" ] || fail "no archive serves Debian $RELEASE"
     key="$(awk '/^Version:/ {print $2}' <<<"$release_file")-$(date -u -d \
         "$(sed -n 's/^Date: *//p' <<<"$release_file")" +%Y%m%dT%H%M%S)"
-    BASE="$CACHE/$RELEASE-$key"
+    BASE="$CACHE/$RELEASE-$key-git"
     [ -e "$BASE/.complete" ] && return 0
     STEP="debootstrap $RELEASE from $MIRROR"
     echo "== Making a minimal Debian $RELEASE root from $MIRROR (kept in $BASE)"
     rm -rf --one-file-system "$BASE.new" "$CACHE/$RELEASE"-*
     mkdir -p "$CACHE"
-    debootstrap --variant=minbase "$RELEASE" "$BASE.new" "$MIRROR" >"$CACHE/debootstrap-$RELEASE.log" 2>&1 ||
+    # git: whoever runs the README's commands has cloned the source with it.
+    debootstrap --variant=minbase --include=git "$RELEASE" "$BASE.new" "$MIRROR" >"$CACHE/debootstrap-$RELEASE.log" 2>&1 ||
         { tail -n 20 "$CACHE/debootstrap-$RELEASE.log" >&2; fail "debootstrap $RELEASE"; }
     touch "$BASE.new/.complete"
     mv "$BASE.new" "$BASE"
