@@ -119,6 +119,13 @@ enter_root() {
     mount --rbind /sys "$ROOTFS/sys" && mount --make-rslave "$ROOTFS/sys"
     mount --rbind /dev "$ROOTFS/dev" && mount --make-rslave "$ROOTFS/dev"
     cp -L /etc/resolv.conf "$ROOTFS/etc/resolv.conf"
+    # A machine on this network trusts what the host trusts (a proxy's
+    # certificate authority, say): ca-certificates takes these in when apt
+    # installs it there.
+    if [ -d /usr/local/share/ca-certificates ]; then
+        mkdir -p "$ROOTFS/usr/local/share/ca-certificates"
+        cp -a /usr/local/share/ca-certificates/. "$ROOTFS/usr/local/share/ca-certificates/"
+    fi
     # Packages apt fetched in earlier roots of this release.
     local archives="$CACHE/apt-$RELEASE"
     mkdir -p "$archives/partial" "$ROOTFS/var/cache/apt/archives"
@@ -153,7 +160,7 @@ enter_root() {
 in_root() {
     chroot "$ROOTFS" /usr/bin/env -i HOME=/root TERM=dumb DEBIAN_FRONTEND=noninteractive \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin DISPLAY="$DISPLAY" \
-        FRACTALS_ROOT_CACHE="$CACHE" bash -c 'cd /src && eval "$1"' _ "$1"
+        FRACTALS_ROOT_CACHE="$CACHE" ${NODE_EXTRA_CA_CERTS:+NODE_EXTRA_CA_CERTS="$NODE_EXTRA_CA_CERTS"} bash -c 'cd /src && eval "$1"' _ "$1"
 }
 
 # Runs one README command in the root, timed; its output goes to a log

@@ -153,20 +153,19 @@ system_sdl_name() {
 # The compatibility layer and SDL2 as Debian ships them, unpacked (not
 # installed: the layer's package conflicts with the classic library).
 unpack_compat_sdl() {
-    local library="$OTHER_SDL_DIR/usr/lib/$MULTIARCH/sdl12-compat"
-    OTHER_SDL_PATH="$library:$OTHER_SDL_DIR/usr/lib/$MULTIARCH"
-    OTHER_SDL_NAME="SDL 1.2 compatibility layer over $(readlink -f "$OTHER_SDL_DIR/usr/lib/$MULTIARCH/libSDL2-2.0.so.0" 2>/dev/null)"
-    [ -e "$library/libSDL-1.2.so.0" ] && return 0
-    local debs="$OTHER_SDL_DIR.debs"
-    rm -rf "$debs" "$OTHER_SDL_DIR" && mkdir -p "$debs"
-    download() { (cd "$debs" && apt-get download -qq -o APT::Sandbox::User=root libsdl1.2-compat libsdl2-2.0-0); }
-    if ! download; then
-        local sudo=""
-        [ "$(id -u)" -ne 0 ] && sudo="sudo"
-        $sudo apt-get update -qq
-        download
+    local library="$OTHER_SDL_DIR/usr/lib/$MULTIARCH/sdl12-compat" debs="$OTHER_SDL_DIR.debs"
+    if [ ! -e "$library/libSDL-1.2.so.0" ]; then
+        rm -rf "$debs" "$OTHER_SDL_DIR" && mkdir -p "$debs"
+        download() { (cd "$debs" && apt-get download -qq -o APT::Sandbox::User=root libsdl1.2-compat libsdl2-2.0-0); }
+        if ! download; then
+            local sudo=""
+            [ "$(id -u)" -ne 0 ] && sudo="sudo"
+            $sudo apt-get update -qq
+            download
+        fi
+        for deb in "$debs"/*.deb; do dpkg -x "$deb" "$OTHER_SDL_DIR"; done
     fi
-    for deb in "$debs"/*.deb; do dpkg -x "$deb" "$OTHER_SDL_DIR"; done
+    OTHER_SDL_PATH="$library:$OTHER_SDL_DIR/usr/lib/$MULTIARCH"
     OTHER_SDL_NAME="SDL 1.2 compatibility layer over $(readlink -f "$OTHER_SDL_DIR/usr/lib/$MULTIARCH/libSDL2-2.0.so.0")"
 }
 
@@ -206,15 +205,22 @@ stage_release() {
 # The release stage's root and packages come over the network while the
 # other stages keep the cores busy; it is ended with the command.
 RELEASE_PREPARATION=""
+STAGE=""
+on_exit() {
+    local status=$?
+    [ -z "$RELEASE_PREPARATION" ] || end_jobs "$RELEASE_PREPARATION"
+    [ -z "$STAGE" ] || echo "test.sh: the $STAGE stage failed (status $status)" >&2
+}
+trap on_exit EXIT
 if [[ " ${STAGES[*]} " == *" release "* ]] && [ ${#STAGES[@]} -gt 1 ]; then
     mkdir -p "$BUILD_DIR"
     # What the root's script needs of the host, installed before apt is busy with the stages'.
     install_packages "${ROOT_PACKAGES[@]}"
     bash "$ROOT/scripts/debian-root.sh" --prepare >"$BUILD_DIR/release-prepare.log" 2>&1 &
     RELEASE_PREPARATION=$!
-    trap '[ -z "$RELEASE_PREPARATION" ] || end_jobs "$RELEASE_PREPARATION"' EXIT
 fi
 
-for stage in "${STAGES[@]}"; do
-    "stage_$stage"
+for STAGE in "${STAGES[@]}"; do
+    "stage_$STAGE"
 done
+STAGE=""
