@@ -84,17 +84,30 @@ base_root() {
     [ -n "$release_file" ] || fail "no archive serves Debian $RELEASE"
     key="$(awk '/^Version:/ {print $2}' <<<"$release_file")-$(date -u -d \
         "$(sed -n 's/^Date: *//p' <<<"$release_file")" +%Y%m%dT%H%M%S)"
-    BASE="$CACHE/$RELEASE-$key-git"
-    [ -e "$BASE/.complete" ] && return 0
-    STEP="debootstrap $RELEASE from $MIRROR"
-    echo "== Making a minimal Debian $RELEASE root from $MIRROR (kept in $BASE)"
-    rm -rf --one-file-system "$BASE.new" "$CACHE/$RELEASE"-*
-    mkdir -p "$CACHE"
-    # git: whoever runs the README's commands has cloned the source with it.
-    debootstrap --variant=minbase --include=git "$RELEASE" "$BASE.new" "$MIRROR" >"$CACHE/debootstrap-$RELEASE.log" 2>&1 ||
-        { tail -n 20 "$CACHE/debootstrap-$RELEASE.log" >&2; fail "debootstrap $RELEASE"; }
-    touch "$BASE.new/.complete"
-    mv "$BASE.new" "$BASE"
+    BASE="$CACHE/roots/$RELEASE-$key-git"
+    mkdir -p "$CACHE/roots" "$CACHE/logs"
+    # One run makes it; another that wants it meanwhile waits.
+    exec 8>"$CACHE/roots/$RELEASE.lock"
+    flock 8
+    if [ ! -e "$BASE/.complete" ]; then
+        STEP="debootstrap $RELEASE from $MIRROR"
+        echo "== Making a minimal Debian $RELEASE root from $MIRROR (kept in $BASE)"
+        rm -rf --one-file-system "$BASE.new"
+        # git: whoever runs the README's commands has cloned the source with it.
+        debootstrap --variant=minbase --include=git "$RELEASE" "$BASE.new" "$MIRROR" \
+            >"$CACHE/logs/debootstrap-$RELEASE.log" 2>&1 ||
+            { tail -n 20 "$CACHE/logs/debootstrap-$RELEASE.log" >&2; fail "debootstrap $RELEASE"; }
+        touch "$BASE.new/.complete"
+        mv "$BASE.new" "$BASE"
+    fi
+    # Earlier versions' roots go, but not one a run still stands on.
+    local old
+    for old in "$CACHE/roots/$RELEASE"-*/; do
+        old=${old%/}
+        [ "$old" = "$BASE" ] || grep -q "lowerdir=$old[,:]" /proc/self/mountinfo ||
+            rm -rf --one-file-system "$old"
+    done
+    exec 8>&-
 }
 
 # Prints a URL's body: apt's own downloader, which every Debian system has.
@@ -109,7 +122,8 @@ curl_like() {
 # A fresh root over the bare one, with this source tree in /src.
 enter_root() {
     leave_root
-    RUN=$(mktemp -d "$CACHE/run.XXXXXX")
+    mkdir -p "$CACHE/runs"
+    RUN=$(mktemp -d "$CACHE/runs/XXXXXX")
     ROOTFS="$RUN/root"
     mkdir -p "$RUN/upper" "$RUN/work" "$ROOTFS"
     if ! mount -t overlay overlay -o "lowerdir=$BASE,upperdir=$RUN/upper,workdir=$RUN/work" "$ROOTFS" 2>/dev/null; then
@@ -127,7 +141,7 @@ enter_root() {
         cp -a /usr/local/share/ca-certificates/. "$ROOTFS/usr/local/share/ca-certificates/"
     fi
     # Packages apt fetched in earlier roots of this release.
-    local archives="$CACHE/apt-$RELEASE"
+    local archives="$CACHE/apt/$RELEASE"
     mkdir -p "$archives/partial" "$ROOTFS/var/cache/apt/archives"
     chown -R "$(chroot "$ROOTFS" id -u _apt)" "$archives/partial"
     mount --bind "$archives" "$ROOTFS/var/cache/apt/archives"
@@ -166,7 +180,7 @@ in_root() {
 # Runs one README command in the root, timed; its output goes to a log
 # beside the run's, shown in full when it fails.
 timed() {  # timed WHAT COMMAND
-    local start=$SECONDS log="$CACHE/$RELEASE-$(echo "$1" | tr -c 'a-z0-9\n' '-').log"
+    local start=$SECONDS log="$CACHE/logs/$RELEASE-$(echo "$1" | tr -c 'a-z0-9\n' '-').log"
     STEP="$2"
     echo "== Debian $RELEASE: $2"
     if ! in_root "$2" >"$log" 2>&1; then
@@ -181,7 +195,7 @@ timed() {  # timed WHAT COMMAND
 # opens the window, which must show the animation and end with status 0
 # when closed the way a window manager closes it.
 check_demo() {
-    local start=$SECONDS log="$CACHE/$RELEASE-demo.log" program win first
+    local start=$SECONDS log="$CACHE/logs/$RELEASE-demo.log" program win first
     STEP="bash scripts/demo.sh"
     echo "== Debian $RELEASE: bash scripts/demo.sh"
     start_process in_root 'exec bash scripts/demo.sh' >"$log" 2>&1
@@ -202,7 +216,7 @@ check_demo() {
 
 # The page that scripts/web.sh serves answers on its port.
 check_web() {
-    local start=$SECONDS log="$CACHE/$RELEASE-web.log" server port
+    local start=$SECONDS log="$CACHE/logs/$RELEASE-web.log" server port
     port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
     STEP="bash scripts/web.sh"
     echo "== Debian $RELEASE: bash scripts/web.sh (port $port)"
@@ -250,7 +264,7 @@ if [ "$MODE" = prepare ]; then
     STEP="downloading the packages of the linux stage"
     in_root 'source scripts/common.sh && apt-get update -qq &&
         apt-get install -qq -y --download-only --no-install-recommends "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"' \
-        >"$CACHE/$RELEASE-prepare.log" 2>&1 || { tail -n 20 "$CACHE/$RELEASE-prepare.log" >&2; false; }
+        >"$CACHE/logs/$RELEASE-prepare.log" 2>&1 || { tail -n 20 "$CACHE/logs/$RELEASE-prepare.log" >&2; false; }
     leave_root
     exit 0
 fi
