@@ -40,7 +40,8 @@ trap 'rm -rf "$work"' EXIT
 run() {
     local frames=$1 renderer=$2 out="$work/$1-$2"
     /usr/bin/time -f %M -o "$out.peak" "$tool" --images "$images" --frames "$frames" \
-        --renderer "$renderer" --save $((frames - 1)) --out "$out" >"$out.log"
+        --renderer "$renderer" --save $((frames - 1)) --out "$out" >"$out.log" ||
+        { echo "FAIL: $renderer, $frames frames: fractals-render failed (above)" >&2; exit 1; }
     PEAK_KIB=$(tail -n1 "$out.peak")
     LAST_FRAME="$out/$(printf 'frame-%05d.bmp' $((frames - 1)))"
     echo "$renderer, $frames frames: peak memory $PEAK_KIB KiB; $(tail -n1 "$out.log")"

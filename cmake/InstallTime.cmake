@@ -2,13 +2,15 @@
 # the files that name where the program and its bitmaps were installed,
 # written with the prefix of this install, man pages and changelog
 # compressed as Debian keeps them.
+include("${FRACTALS_SOURCE_DIR}/cmake/SourceDate.cmake")
 set(GAMES_DIR "${CMAKE_INSTALL_PREFIX}/${FRACTALS_GAMES_DIR}")
 set(BITMAPS_DIR "${CMAKE_INSTALL_PREFIX}/${FRACTALS_BITMAPS_DIR}")
-string(TIMESTAMP CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)  # SOURCE_DATE_EPOCH if set
+string(TIMESTAMP CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)  # SOURCE_DATE_EPOCH's
 set(stage "${FRACTALS_STAGE_DIR}")
 file(REMOVE_RECURSE "${stage}")
 
-configure_file("${FRACTALS_SOURCE_DIR}/packaging/fractals.desktop.in" "${stage}/fractals.desktop" @ONLY)
+set(entry "${stage}/${FRACTALS_APP_ID}.desktop")
+configure_file("${FRACTALS_SOURCE_DIR}/packaging/fractals.desktop.in" "${entry}" @ONLY)
 foreach(file docs/fractals.6 docs/fractals-render.6 packaging/changelog)
   get_filename_component(name "${file}" NAME)
   configure_file("${FRACTALS_SOURCE_DIR}/${file}.in" "${stage}/${name}" @ONLY)
@@ -19,7 +21,9 @@ foreach(file docs/fractals.6 docs/fractals-render.6 packaging/changelog)
   endif()
 endforeach()
 
-file(INSTALL "${stage}/fractals.desktop" DESTINATION "${CMAKE_INSTALL_PREFIX}/${FRACTALS_DATA_DIR}/applications")
+# Modes stated, not copied from sources the umask wrote.
+set(mode FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+file(INSTALL "${entry}" DESTINATION "${CMAKE_INSTALL_PREFIX}/${FRACTALS_DATA_DIR}/applications" ${mode})
 file(INSTALL "${stage}/fractals.6.gz" "${stage}/fractals-render.6.gz"
-     DESTINATION "${CMAKE_INSTALL_PREFIX}/${FRACTALS_MAN_DIR}/man6")
-file(INSTALL "${stage}/changelog.gz" DESTINATION "${CMAKE_INSTALL_PREFIX}/${FRACTALS_DATA_DIR}/doc/fractals")
+     DESTINATION "${CMAKE_INSTALL_PREFIX}/${FRACTALS_MAN_DIR}/man6" ${mode})
+file(INSTALL "${stage}/changelog.gz" DESTINATION "${CMAKE_INSTALL_PREFIX}/${FRACTALS_DATA_DIR}/doc/fractals" ${mode})

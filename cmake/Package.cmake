@@ -1,11 +1,16 @@
 # The Debian package (scripts/package.sh runs cpack): CPack's DEB generator
 # over the install rules of cmake/Install.cmake, stripped, with the runtime
-# dependencies dpkg-shlibdeps finds.
+# dependencies dpkg-shlibdeps finds. Its file times are SOURCE_DATE_EPOCH's
+# (cmake/SourceDate.cmake) and, packed under umask 022 as dpkg-buildpackage
+# packs (scripts/package.sh), its modes fixed: the same source gives the
+# same package.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME fractals)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/SourceDate.cmake)
+set(CPACK_FRACTALS_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${FRACTALS_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION games)

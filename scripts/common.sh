@@ -7,16 +7,24 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 
 # What building and running the program needs: the demo installs no more.
-PACKAGES=(g++ cmake make pkg-config libsdl1.2-dev)
+# dpkg-dev: dpkg-buildflags, the hardening flags of the Linux builds.
+# zlib1g-dev: the icon's PNG files are compressed with zlib.
+PACKAGES=(g++ cmake make pkg-config libsdl1.2-dev dpkg-dev zlib1g-dev)
 # What the tests add. libx11-dev: the end-to-end tests' X probe.
 # libsdl2-2.0-0: SDL2 and the libraries it links, for the test run on the
 # SDL 1.2 compatibility layer (whose own package conflicts with the classic
 # library, so it is unpacked into the build folder instead). time: peak
 # memory in the long-run bench. dpkg-dev (dpkg-shlibdeps), lintian,
-# desktop-file-utils and man-db: the Debian package's checks. icoutils:
-# the icons read back, from the package and from the Windows programs.
+# desktop-file-utils, appstream, man-db and diffoscope-minimal (where two
+# builds differ): the Debian package's checks. icoutils: the icons read
+# back, from the package and from the Windows programs.
 TEST_PACKAGES=(libgtest-dev xvfb xdotool x11-utils libx11-dev libsdl2-2.0-0 time
-    dpkg-dev lintian desktop-file-utils man-db icoutils)
+    dpkg-dev lintian desktop-file-utils appstream man-db diffoscope-minimal icoutils)
+
+# What scripts/debian-root.sh needs of the host to make and use a root of
+# another release: xvfb for the demo's window, g++ and libx11-dev for the
+# probe that looks at it.
+ROOT_PACKAGES=(debootstrap debian-archive-keyring g++ libx11-dev xvfb)
 
 install_missing() { install_packages "${PACKAGES[@]}"; }
 
@@ -35,50 +43,72 @@ install_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# SDL 1.2's source as Debian ships it, the version the desktop build links,
-# unpacked with Debian's patches into SDL_SOURCE_DIR once; the browser and
-# Windows builds compile it, each in a folder of its own, and leave it as it
-# is. A private apt folder lists the source packages of the archives the
-# system installs from (Debian's bookworm if it names none), so the system's
-# apt configuration stays as it is.
+# The one SDL 1.2 source that every build compiling SDL takes (the sanitizer
+# run, the fuzzer, the browser, Windows, other architectures), whatever the
+# host's own SDL: Debian's classic libsdl1.2 with Debian's patches, the
+# version every frame, digest and test was made with. Its .dsc's digest pins
+# the rest (dpkg-source checks the tarballs against it); a later version is a
+# change of these three lines.
+SDL_SOURCE_PACKAGE=libsdl1.2
+SDL_SOURCE_VERSION=1.2.15+dfsg2-8
+SDL_SOURCE_DSC_SHA256=ff6cf187235703226f91af9d636255c5d7141bf1a693aa37293ceeb11430cc33
 SDL_SOURCE_DIR="${SDL_SOURCE_DIR:-$ROOT/build-deps/sdl-source}"
-fetch_sdl_source() {
-    [ -f "$SDL_SOURCE_DIR/src/video/SDL_bmp.c" ] && return 0
-    install_packages libsdl1.2-dev dpkg-dev xz-utils
-    local package version work file
-    package=$(dpkg-query -W -f='${source:Package}' libsdl1.2-dev)
-    version=$(dpkg-query -W -f='${source:Version}' libsdl1.2-dev)
-    work=$(mktemp -d)
-    mkdir -p "$work/lists/partial" "$work/parts" "$work/cache/archives/partial"
-    : >"$work/sources.list"
+
+# The Debian archives to fetch it from: the ones the system installs from,
+# then Debian's own.
+debian_mirrors() {
+    local file
     for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-        [ -f "$file" ] && sed -n 's/^deb \(.*\)/deb-src \1/p' "$file" >>"$work/sources.list"
+        [ -f "$file" ] && sed -n 's/^deb \(\[[^]]*\] \)\{0,1\}\([^ ]*\) .*/\2/p' "$file"
     done
     for file in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$file" ] && sed 's/^Types:.*/Types: deb-src/' "$file" >"$work/parts/$(basename "$file")"
+        [ -f "$file" ] && sed -n 's/^URIs: *//p' "$file" | tr ' ' '\n'
     done
-    if [ ! -s "$work/sources.list" ] && [ -z "$(ls -A "$work/parts")" ]; then
-        printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm' \
-            'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' \
-            >"$work/parts/debian-src.sources"
-    fi
-    local apt=(apt-get -qq -o "Dir::Etc::SourceList=$work/sources.list"
-        -o "Dir::Etc::SourceParts=$work/parts" -o "Dir::State::Lists=$work/lists"
-        -o "Dir::Cache=$work/cache")
-    [ "$(id -u)" -eq 0 ] && apt+=(-o APT::Sandbox::User=root)
-    echo "Fetching the source of $package $version into $SDL_SOURCE_DIR"
-    # apt checks the files against the archive's signed index, dpkg-source
-    # the unpacked ones against the .dsc (its own signature check has no
-    # keyring here and only warns).
-    local status=0
-    "${apt[@]}" update &&
-        (cd "$work" && "${apt[@]}" source --download-only "$package=$version" &&
-            dpkg-source -x "${package}_${version#*:}.dsc" source >unpack.log 2>&1) &&
-        rm -rf "$SDL_SOURCE_DIR" && mkdir -p "$(dirname "$SDL_SOURCE_DIR")" &&
-        mv "$work/source" "$SDL_SOURCE_DIR" || status=$?
-    [ "$status" -eq 0 ] || tail -n3 "$work/unpack.log" >&2 2>/dev/null
-    rm -rf "$work"
-    return $status
+    echo http://deb.debian.org/debian
+}
+
+# Unpacks that source into SDL_SOURCE_DIR, once (again if the version there
+# isn't the pinned one). The files come from the pool of the first archive
+# that serves them, each checked against its digest by apt's own downloader.
+fetch_sdl_source() {
+    head -n1 "$SDL_SOURCE_DIR/debian/changelog" 2>/dev/null |
+        grep -qF "$SDL_SOURCE_PACKAGE ($SDL_SOURCE_VERSION)" && return 0
+    install_packages dpkg-dev xz-utils
+    echo "Fetching the source of $SDL_SOURCE_PACKAGE $SDL_SOURCE_VERSION into $SDL_SOURCE_DIR"
+    local work
+    work=$(mktemp -d)
+    # A subshell, so that its trap removes the temporary folder and says
+    # what failed on every way out.
+    (
+        step="starting"
+        trap 'status=$?; rm -rf "$work"; [ $status -eq 0 ] ||
+            echo "fetch_sdl_source: $step failed (status $status)" >&2' EXIT
+        local dsc="${SDL_SOURCE_PACKAGE}_${SDL_SOURCE_VERSION#*:}.dsc" mirror pool fetched=""
+        pool="pool/main/${SDL_SOURCE_PACKAGE:0:4}/$SDL_SOURCE_PACKAGE"
+        [[ $SDL_SOURCE_PACKAGE == lib* ]] || pool="pool/main/${SDL_SOURCE_PACKAGE:0:1}/$SDL_SOURCE_PACKAGE"
+        local helper=(/usr/lib/apt/apt-helper -qq)
+        [ "$(id -u)" -eq 0 ] && helper+=(-o APT::Sandbox::User=root)
+        fetch() {  # fetch MIRROR FILE SHA256
+            echo "$1/$pool/$2:" >>"$work/fetch.log"
+            "${helper[@]}" download-file "$1/$pool/$2" "$work/$2" "SHA256:$3" >>"$work/fetch.log" 2>&1
+        }
+        step="downloading $dsc"
+        for mirror in $(debian_mirrors | awk '!seen[$0]++'); do
+            fetch "${mirror%/}" "$dsc" "$SDL_SOURCE_DSC_SHA256" && { fetched=${mirror%/}; break; }
+        done
+        [ -n "$fetched" ] || { cat "$work/fetch.log" >&2; false; }
+        local sum size file
+        while read -r sum size file; do
+            step="downloading $file from $fetched"
+            fetch "$fetched" "$file" "$sum" || { cat "$work/fetch.log" >&2; false; }
+        done < <(sed -n '/^Checksums-Sha256:/,/^[^ ]/s/^ \([0-9a-f]\{64\}\) \([0-9]*\) \(.*\)/\1 \2 \3/p' "$work/$dsc")
+        # dpkg-source checks the files against the .dsc; its signature check
+        # has no keyring here and only warns (the pinned digest stands in).
+        step="unpacking $dsc"
+        (cd "$work" && dpkg-source -x "$dsc" source >unpack.log 2>&1) || { tail -n3 "$work/unpack.log" >&2; false; }
+        step="moving the source into $SDL_SOURCE_DIR"
+        rm -rf "$SDL_SOURCE_DIR" && mkdir -p "$(dirname "$SDL_SOURCE_DIR")" && mv "$work/source" "$SDL_SOURCE_DIR"
+    )
 }
 
 # SDL 1.2 built with its own configure from a copy of SDL_SOURCE_DIR, once:
@@ -137,6 +167,16 @@ cross_packages() {
     for arch in "$@"; do
         cross_target "$arch" && echo "g++-$CROSS_TRIPLET"
     done
+}
+
+# SOURCE_DATE_EPOCH, the time every reproducible build stamps on what it
+# makes: as the caller gives it, or the time of the last commit; exported.
+source_date_epoch() {
+    if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+        SOURCE_DATE_EPOCH=$(git -C "$ROOT" log -1 --format=%ct 2>/dev/null) ||
+            { echo "SOURCE_DATE_EPOCH is unset and $ROOT has no git history: set it" >&2; return 1; }
+    fi
+    export SOURCE_DATE_EPOCH
 }
 
 # build PRESET [CMAKE_ARGS...]: configures BUILD_DIR with that preset of

@@ -12,7 +12,7 @@
 source "$(dirname "$0")/common.sh"
 
 # llvm: llvm-profdata and llvm-cov for the coverage report.
-PACKAGES+=(clang libclang-rt-14-dev llvm autotools-dev)
+PACKAGES+=(clang libclang-rt-dev llvm autotools-dev)
 FUZZ_DIR="${FUZZ_DIR:-$ROOT/build-fuzz}"
 DURATION="${1:-60}"
 FUZZER="$FUZZ_DIR/tests/fuzz/bmp_fuzzer"
@@ -31,8 +31,13 @@ export LLVM_PROFILE_FILE="$FUZZ_DIR/coverage/unused.profraw"
 BUILD_DIR="$FUZZ_DIR" build fuzz -DFRACTALS_SDL_PREFIX="$FUZZ_DIR/sdl"
 
 seeds="$FUZZ_DIR/seeds"
-rm -rf "$seeds" && mkdir -p "$seeds" "$FUZZ_DIR/corpus" "$FUZZ_DIR/findings"
-"$FUZZ_DIR/tests/hostile/forge_bmp" corpus "$seeds" && rm "$seeds/cases.txt"
+rm -rf "$seeds"
+mkdir -p "$seeds" "$FUZZ_DIR/corpus" "$FUZZ_DIR/findings"
+# Without the forger's files the campaign would run on the default bitmaps
+# alone, and pass.
+"$FUZZ_DIR/tests/hostile/forge_bmp" corpus "$seeds" ||
+    { echo "forge_bmp failed: no seeds to fuzz from" >&2; exit 1; }
+rm "$seeds/cases.txt"
 cp "$FUZZ_DIR"/demo/*.bmp "$seeds/"
 
 echo "== Fuzzing the bitmap path for $DURATION s"
@@ -55,17 +60,17 @@ coverage="$FUZZ_DIR/coverage"
 LLVM_PROFILE_FILE="$coverage/corpus.profraw" "$FUZZER" "${LIMITS[@]}" -runs=0 \
     "$FUZZ_DIR/corpus" "$seeds" >"$coverage/replay.log" 2>&1 ||
     { tail -n 60 "$coverage/replay.log" >&2; echo "The corpus replay failed: see $coverage/replay.log" >&2; exit 1; }
-llvm-profdata-14 merge -sparse -o "$coverage/corpus.profdata" "$coverage/corpus.profraw"
+llvm-profdata merge -sparse -o "$coverage/corpus.profdata" "$coverage/corpus.profraw"
 sdl_bmp="$FUZZ_DIR/sdl-build/src/src/video/SDL_bmp.c"
 header_check="$ROOT/src/surface/BmpHeader.cpp"
 cov=(-instr-profile="$coverage/corpus.profdata" "$FUZZER")
-llvm-cov-14 show "${cov[@]}" -name=SDL_LoadBMP_RW "$sdl_bmp" >"$coverage/SDL_LoadBMP_RW.txt"
-llvm-cov-14 show "${cov[@]}" "$header_check" >"$coverage/BmpHeader.txt"
+llvm-cov show "${cov[@]}" -name=SDL_LoadBMP_RW "$sdl_bmp" >"$coverage/SDL_LoadBMP_RW.txt"
+llvm-cov show "${cov[@]}" "$header_check" >"$coverage/BmpHeader.txt"
 lines() {  # lines NAME COLUMN: "covered of total lines" from the row NAME of llvm-cov's table
     awk -v name="$1" -v at="$2" '$1 == name {printf "%d of %d lines", $at - $(at + 1), $at}'
 }
-echo "SDL's BMP loader (SDL_LoadBMP_RW): $(llvm-cov-14 report "${cov[@]}" -show-functions "$sdl_bmp" |
+echo "SDL's BMP loader (SDL_LoadBMP_RW): $(llvm-cov report "${cov[@]}" -show-functions "$sdl_bmp" |
     lines SDL_LoadBMP_RW 5)"
-echo "The header check (BmpHeader.cpp): $(llvm-cov-14 report "${cov[@]}" "$header_check" |
+echo "The header check (BmpHeader.cpp): $(llvm-cov report "${cov[@]}" "$header_check" |
     lines TOTAL 8)"
 echo "Line by line: $coverage/SDL_LoadBMP_RW.txt and $coverage/BmpHeader.txt"

@@ -5,5 +5,8 @@
 source "$(dirname "$0")/common.sh"
 PACKAGES+=(dpkg-dev)  # dpkg-shlibdeps: the package's runtime dependencies
 install_missing
+source_date_epoch  # the package's times; the same source gives the same bytes
 build demo
-(cd "$BUILD_DIR" && cpack -G DEB)
+# Under a fixed umask, as dpkg-buildpackage packs: the folders the package
+# holds, and the members of the .deb itself, take its modes.
+(cd "$BUILD_DIR" && umask 022 && cpack -G DEB)

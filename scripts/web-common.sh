@@ -3,9 +3,10 @@
 # Chromium with. WEB_BUILD_DIR may be set by the caller.
 
 WEB_BUILD_DIR="${WEB_BUILD_DIR:-$ROOT/build-web}"
-# libsdl1.2-dev: the desktop's SDL, whose version the browser build's SDL
-# source matches.
-WEB_PACKAGES=(emscripten chromium cmake make libsdl1.2-dev)
+# What building and serving the page needs.
+WEB_BUILD_PACKAGES=(emscripten cmake make)
+# With what the page tests and the page benchmark drive: Chromium.
+WEB_PACKAGES=("${WEB_BUILD_PACKAGES[@]}" chromium)
 
 # emcc runs Node scripts that need Debian's Node modules, which a Node.js
 # from elsewhere doesn't look for.
@@ -30,4 +31,6 @@ build_web() {  # build_web [CMAKE_ARGS...]
         -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" \
         -DFRACTALS_SDL_SOURCE="$SDL_SOURCE_DIR" "$@" >/dev/null)
     emscripten_env cmake --build "$WEB_BUILD_DIR" -j "$(nproc)"
+    # The site's files readable by all, whatever the umask they were made under.
+    chmod -R u=rwX,go=rX "$WEB_BUILD_DIR/demo"
 }

@@ -6,7 +6,7 @@
 #   bash scripts/web.sh build    only build
 source "$(dirname "$0")/common.sh"
 source "$(dirname "$0")/web-common.sh"
-install_packages "${WEB_PACKAGES[@]}"
+install_packages "${WEB_BUILD_PACKAGES[@]}"
 build_web
 
 [ "${1:-}" = build ] && exit 0

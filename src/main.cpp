@@ -9,13 +9,23 @@
 #include "app/Demo.h"
 #include "app/ErrorBox.h"
 #include "app/ErrorMsg.h"
+#include "app/WindowIcon.h"
 #include "fractal/FractalScene.h"
 #include "kernels/KernelVersions.h"
+
+// On Windows SDL gives the window the executable's own icon (the resource
+// SDL_app, every size of it); elsewhere the program hands over the one
+// compiled in.
+#ifdef _WIN32
+const WindowIcon* const kIcon = nullptr;
+#else
+const WindowIcon* const kIcon = &kWindowIcon;
+#endif
 
 int main(int, char**) {
     try {
         const KernelVersion kernelVersion = versionFromEnvironment();
-        AppWindow window("Fractals", kAreaWidth, kAreaHeight, 0, false);
+        AppWindow window("Fractals", kAreaWidth, kAreaHeight, 0, false, kIcon);
         window.scene =
             std::make_unique<FractalScene>(makeRenderer(RendererKind::fast, kernelVersion));
         window.run();

@@ -92,6 +92,23 @@ cp "$demo/lsd.bmp" "$demo/logo.bmp" "$scratch/half/"
 check "second pair missing: status 1" run 1 --images "$scratch/half" --frames 1
 check "second pair missing: its message" grep -q "Couldnt Load Bitmap" "$scratch/stderr"
 
+# What can't be written is a failure, and leaves nothing behind: standard
+# output on a full device; a frame cut short by a file size limit (standing
+# in for a full disk, whose signal is ignored so the write fails instead).
+unwritten_output() {
+    "$tool" "$@" >/dev/full 2>"$scratch/stderr"
+    [ $? -eq 1 ] && grep -q "^fractals-render: couldn't write to standard output" "$scratch/stderr"
+}
+check "digest to a full device: status 1" unwritten_output --images "$demo" --frames 3 --digest
+check "version to a full device: status 1" unwritten_output --version
+frame_cut_short() {
+    (trap '' XFSZ && ulimit -f 100 &&
+        run 1 --images "$demo" --frames 1 --save 0 --out "$scratch/cut") &&
+        grep -q "^fractals-render: Couldnt save .*frame-00000.bmp" "$scratch/stderr" &&
+        [ -z "$(ls -A "$scratch/cut")" ]
+}
+check "a frame cut short: status 1, no file left" frame_cut_short
+
 check "unknown option: status 2" run 2 --frame 3
 check "unknown option: usage shown" grep -q "^usage: fractals-render" "$scratch/stderr"
 check "--save without --out: status 2" run 2 --save 1

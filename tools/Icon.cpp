@@ -2,61 +2,29 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
+#include "app/AppWindow.h"
+#include "app/Demo.h"
+#include "app/ErrorMsg.h"
+#include "fractal/FractalScene.h"
+#include "scripted/ScriptedKeys.h"
 #include "surface/PixelAccess.h"
 
 namespace {
 
-void putBig32(std::string& out, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>(value >> shift);
-}
+// Frame 150 with Down pressed first: rings over the sunburst, the fractal's
+// bands at their edges. The square is centred on the rings.
+constexpr int kFrame = 150;
+constexpr int kLeft = 30, kTop = 20, kSide = 160;
 
-void putLittle(std::string& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * i));
-}
-
-void putChunk(std::string& out, const char* type, const std::string& data) {
-    putBig32(out, static_cast<uint32_t>(data.size()));
-    const std::string typed = type + data;
-    out += typed;
-    putBig32(out, crc32(typed));
-}
-
-// A zlib stream of stored (uncompressed) deflate blocks.
-std::string storedZlib(const std::string& data) {
-    std::string out = "\x78\x01";
-    size_t at = 0;
-    do {
-        const size_t length = std::min<size_t>(data.size() - at, 65535);
-        out += static_cast<char>(at + length == data.size());  // the last block
-        putLittle(out, static_cast<uint32_t>(length), 2);
-        putLittle(out, static_cast<uint32_t>(~length), 2);
-        out.append(data, at, length);
-        at += length;
-    } while (at < data.size());
-    putBig32(out, adler32(data));
-    return out;
-}
+class SilentHost final : public FrameHost {
+public:
+    bool nextEvent(SDL_Event&) override { return false; }
+    void present(SDL_Surface*, int32_t, int32_t) override {}
+};
 
 }  // namespace
-
-uint32_t crc32(const std::string& bytes) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (const char byte : bytes) {
-        crc ^= static_cast<uint8_t>(byte);
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-uint32_t adler32(const std::string& bytes) {
-    uint32_t a = 1, b = 0;
-    for (const char byte : bytes) {
-        a = (a + static_cast<uint8_t>(byte)) % 65521;
-        b = (b + a) % 65521;
-    }
-    return (b << 16) | a;
-}
 
 RgbaImage iconFromFrame(const SDL_Surface* frame, int left, int top, int side, int size) {
     RgbaImage icon;
@@ -88,42 +56,20 @@ RgbaImage iconFromFrame(const SDL_Surface* frame, int left, int top, int side, i
     return icon;
 }
 
-std::string pngBytes(const RgbaImage& image) {
-    std::string header;
-    putBig32(header, static_cast<uint32_t>(image.size));
-    putBig32(header, static_cast<uint32_t>(image.size));
-    header += std::string("\x08\x06\x00\x00\x00", 5);  // 8 bits a channel, RGBA, no interlace
-    std::string rows;
-    const size_t rowBytes = static_cast<size_t>(image.size) * 4;
-    for (size_t row = 0; row < static_cast<size_t>(image.size); ++row) {
-        rows += '\0';  // no filter
-        rows.append(reinterpret_cast<const char*>(image.rgba.data()) + row * rowBytes, rowBytes);
-    }
-    std::string png = "\x89PNG\r\n\x1a\n";
-    putChunk(png, "IHDR", header);
-    putChunk(png, "IDAT", storedZlib(rows));
-    putChunk(png, "IEND", "");
-    return png;
+SurfacePtr iconFrame(const std::string& bitmapDir) {
+    SurfacePtr display = createDisplaySurface(DisplayFormat::xrgb8888, kAreaWidth, kAreaHeight);
+    if (!display) throw ErrorMsg(std::string("couldn't create the display: ") + SDL_GetError());
+    AppWindow window(display.get());
+    window.scene = std::make_unique<FractalScene>(
+        makeRenderer(RendererKind::fast, KernelVersion::baseline), bitmapDir);
+    window.begin();
+    SDL_Event down = keyRecord(SDL_KEYDOWN, SDLK_DOWN);
+    window.dispatch(down);
+    SilentHost host;
+    for (int frame = 0; frame <= kFrame; ++frame) window.pass(host);
+    return display;
 }
 
-std::string icoBytes(const std::vector<RgbaImage>& images) {
-    std::string directory, data;
-    putLittle(directory, 0, 2);
-    putLittle(directory, 1, 2);  // an icon, not a cursor
-    putLittle(directory, static_cast<uint32_t>(images.size()), 2);
-    size_t offset = 6 + 16 * images.size();
-    for (const RgbaImage& image : images) {
-        const std::string png = pngBytes(image);
-        const uint32_t side = image.size == 256 ? 0 : static_cast<uint32_t>(image.size);  // 0 means 256
-        putLittle(directory, side, 1);
-        putLittle(directory, side, 1);
-        putLittle(directory, 0, 2);   // no palette, reserved
-        putLittle(directory, 1, 2);   // planes
-        putLittle(directory, 32, 2);  // bits a pixel
-        putLittle(directory, static_cast<uint32_t>(png.size()), 4);
-        putLittle(directory, static_cast<uint32_t>(offset), 4);
-        offset += png.size();
-        data += png;
-    }
-    return directory + data;
+RgbaImage programIcon(const SDL_Surface* frame, int size) {
+    return iconFromFrame(frame, kLeft, kTop, kSide, size);
 }

@@ -1,12 +1,14 @@
-// The program's icon: a disc cut from one of its frames, scaled to each size
-// desktops use, and written as PNG files and one Windows .ico, with no image
-// library (stored deflate blocks need none).
+// The program's icon: a disc cut from one of its own frames, scaled to each
+// size a desktop uses. IconFiles.h writes it as PNG and .ico files,
+// make_window_icon.cpp as the source of the window's own icon.
 #pragma once
 
 #include <SDL.h>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "scripted/DisplayFormat.h"
 
 struct RgbaImage {
     int size = 0;               // width and height
@@ -18,11 +20,9 @@ struct RgbaImage {
 // edges (smoothed over one pixel); transparent outside.
 RgbaImage iconFromFrame(const SDL_Surface* frame, int left, int top, int side, int size);
 
-std::string pngBytes(const RgbaImage& image);
+// The frame the icon is cut from, rendered offscreen from the default
+// bitmaps in `bitmapDir`; throws ErrorMsg if SDL can't make it.
+SurfacePtr iconFrame(const std::string& bitmapDir);
 
-// One icon file holding these PNG images (sizes 1 to 256), as Windows reads it.
-std::string icoBytes(const std::vector<RgbaImage>& images);
-
-// The checksums PNG and its zlib stream carry.
-uint32_t crc32(const std::string& bytes);
-uint32_t adler32(const std::string& bytes);
+// The icon at `size` pixels, from that frame.
+RgbaImage programIcon(const SDL_Surface* frame, int size);

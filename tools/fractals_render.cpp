@@ -3,8 +3,10 @@
 // presses; saves chosen frames as BMP files and reports the frame rate.
 #include <SDL.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -58,6 +60,46 @@ std::string withoutTrailingNewlines(std::string text) {
     return text;
 }
 
+namespace fs = std::filesystem;
+
+// A frame file exists whole or not at all: SDL writes it under a temporary
+// name in the same folder, renamed once complete, removed on failure (a full
+// disk would otherwise leave part of a frame under the frame's own name).
+void saveFrame(SDL_Surface* display, const std::string& path) {
+    const std::string partial = path + ".part";
+    std::string failure;
+    if (SDL_RWops* out = SDL_RWFromFile(partial.c_str(), "wb")) {
+        if (SDL_SaveBMP_RW(display, out, 0) != 0) failure = SDL_GetError();
+        const int end = SDL_RWtell(out);
+        SDL_RWclose(out);
+        // SDL's close doesn't report a last write that failed; the size on disk shows it.
+        std::error_code error;
+        if (failure.empty() && fs::file_size(partial, error) != static_cast<uintmax_t>(end))
+            failure = "the file was cut short";
+    } else {
+        failure = SDL_GetError();
+    }
+    std::error_code error;
+    if (failure.empty()) {
+        fs::rename(partial, path, error);
+        if (!error) return;
+        failure = error.message();
+    }
+    fs::remove(partial, error);
+    throw ErrorMsg("Couldnt save " + path + ": " + failure);
+}
+
+// Whatever the tool printed must have reached standard output: a write that
+// failed, now or at an earlier flush, fails the run.
+bool standardOutputWritten() {
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+    const int reason = errno;
+    std::cerr << "fractals-render: couldn't write to standard output"
+              << (reason != 0 ? std::string(": ") + std::strerror(reason) : std::string()) << "\n";
+    return false;
+}
+
 int render(const RenderOptions& options, KernelVersion kernelVersion) {
     SurfacePtr display = createDisplaySurface(options.format, kAreaWidth, kAreaHeight);
     if (!display) throw ErrorMsg("Couldnt create the display surface: " + std::string(SDL_GetError()));
@@ -69,7 +111,6 @@ int render(const RenderOptions& options, KernelVersion kernelVersion) {
     window.scene = std::move(owned);
     window.begin();
 
-    namespace fs = std::filesystem;
     if (!options.saveFrames.empty()) fs::create_directories(options.outDir);
 
     const std::string renderer =
@@ -93,8 +134,7 @@ int render(const RenderOptions& options, KernelVersion kernelVersion) {
 
         if (nextSave != options.saveFrames.end() && *nextSave == frame) {
             const std::string path = (fs::path(options.outDir) / savedFrameName(frame)).string();
-            if (SDL_SaveBMP(display.get(), path.c_str()) != 0)
-                throw ErrorMsg("Couldnt save " + path + ": " + SDL_GetError());
+            saveFrame(display.get(), path);
             std::printf("frame %d: saved %s\n", frame, path.c_str());
             ++nextSave;
         }
@@ -124,15 +164,16 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::cout << renderUsage();
-        return 0;
+        return standardOutputWritten() ? 0 : 1;
     }
     if (options.version) {
         std::cout << "fractals-render " FRACTALS_VERSION "\n";
-        return 0;
+        return standardOutputWritten() ? 0 : 1;
     }
 
+    int status = 1;
     try {
-        return render(options, kernelVersion);
+        status = render(options, kernelVersion);
     } catch (const ErrorMsg& error) {
         std::fflush(stdout);
         std::cerr << "fractals-render: " << withoutTrailingNewlines(error.message) << "\n";
@@ -140,5 +181,5 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         std::cerr << "fractals-render: " << error.what() << "\n";
     }
-    return 1;
+    return standardOutputWritten() ? status : 1;
 }

@@ -9,43 +9,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "Icon.h"
-#include "app/AppWindow.h"
+#include "IconFiles.h"
 #include "app/ErrorMsg.h"
-#include "fractal/FractalScene.h"
-#include "scripted/DisplayFormat.h"
-#include "scripted/ScriptedKeys.h"
 
 namespace {
-
-// Frame 150 with Down pressed first: rings over the sunburst, the fractal's
-// bands at their edges. The square is centred on the rings.
-constexpr int kFrame = 150;
-constexpr int kLeft = 30, kTop = 20, kSide = 160;
-
-class SilentHost final : public FrameHost {
-public:
-    bool nextEvent(SDL_Event&) override { return false; }
-    void present(SDL_Surface*, int32_t, int32_t) override {}
-};
-
-SurfacePtr renderFrame(const std::string& bitmaps) {
-    SurfacePtr display = createDisplaySurface(DisplayFormat::xrgb8888, kAreaWidth, kAreaHeight);
-    if (!display) throw ErrorMsg(std::string("couldn't create the display: ") + SDL_GetError());
-    AppWindow window(display.get());
-    window.scene = std::make_unique<FractalScene>(
-        makeRenderer(RendererKind::fast, KernelVersion::baseline), bitmaps);
-    window.begin();
-    SDL_Event down = keyRecord(SDL_KEYDOWN, SDLK_DOWN);
-    window.dispatch(down);
-    SilentHost host;
-    for (int frame = 0; frame <= kFrame; ++frame) window.pass(host);
-    return display;
-}
 
 void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
@@ -64,10 +35,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const SurfacePtr frame = renderFrame(argv[1]);
+        const SurfacePtr frame = iconFrame(argv[1]);
         std::vector<RgbaImage> icons;
         for (const int size : sizes) {
-            icons.push_back(iconFromFrame(frame.get(), kLeft, kTop, kSide, size));
+            icons.push_back(programIcon(frame.get(), size));
             writeFile(std::string(argv[2]) + "/fractals-" + std::to_string(size) + ".png",
                       pngBytes(icons.back()));
         }

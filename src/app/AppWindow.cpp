@@ -18,7 +18,8 @@ public:
 }  // namespace
 
 AppWindow::AppWindow(const std::string& title, int32_t w, int32_t h, int32_t bitsPerPixel,
-                     bool fullScreen) {
+                     bool fullScreen, const WindowIcon* icon)
+    : icon(icon) {
     init(title, w, h, bitsPerPixel, fullScreen);
 }
 
@@ -36,6 +37,8 @@ void AppWindow::init(const std::string& title, int32_t w, int32_t h, int32_t bit
     (void)quitRegistered;
 
     if (SDL_Init(SDL_INIT_VIDEO) < 0) throw ErrorMsg("Error Couldnt Initalize SDL!\n");
+    // SDL 1.2 gives a window the icon it holds when the video mode opens it.
+    if (icon != nullptr) setWindowIcon(*icon);
 
     const Uint32 flags = fullScreen ? SDL_FULLSCREEN : 0;  // 0: a software surface
     screen = SDL_SetVideoMode(w, h, bitsPerPixel, flags);

@@ -11,6 +11,7 @@
 #include "app/FrameHost.h"
 #include "app/PixelSample.h"
 #include "app/Scene.h"
+#include "app/WindowIcon.h"
 
 class SurfaceHandle;
 
@@ -24,9 +25,10 @@ public:
     int32_t mouseX = 0, mouseY = 0;
     int32_t mouseButton = 0;
 
-    // Starts SDL video and sets the video mode; throws ErrorMsg on failure.
+    // Starts SDL video and sets the video mode, the window carrying the icon
+    // if one is given; throws ErrorMsg on failure.
     AppWindow(const std::string& title, int32_t width, int32_t height,
-              int32_t bitsPerPixel, bool fullScreen);
+              int32_t bitsPerPixel, bool fullScreen, const WindowIcon* icon = nullptr);
 
     // A window around a display surface the caller owns, with no SDL video:
     // for offscreen rendering and tests. Passes run on it; run() does not.
@@ -61,6 +63,7 @@ public:
     void dispatch(SDL_Event& event);
 
 private:
+    const WindowIcon* icon = nullptr;  // handed to SDL by init, before the video mode
     SDL_Rect clearRect{};  // fixed on the loop's first pass
     bool clearRectSet = false;
 };

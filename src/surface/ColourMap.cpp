@@ -13,8 +13,7 @@ constexpr int kLargestCachedPalette = 256;
 
 bool samePalette(const std::vector<SDL_Color>& cached, const SDL_Palette* p) {
     return cached.size() == static_cast<size_t>(p->ncolors) &&
-           (p->ncolors == 0 ||
-            std::memcmp(cached.data(), p->colors, sizeof(SDL_Color) * p->ncolors) == 0);
+           std::memcmp(cached.data(), p->colors, sizeof(SDL_Color) * p->ncolors) == 0;
 }
 
 }  // namespace
@@ -36,8 +35,10 @@ void ColourMap::prepare(const SDL_PixelFormat* f) {
     trueLayout.aMask = f->Amask;
     if (palette == nullptr) return;
 
-    cacheUsable = palette->ncolors >= 0 && palette->ncolors <= kLargestCachedPalette &&
-                  (palette->ncolors == 0 || palette->colors != nullptr);
+    // A palette of no colours would match the empty cache before its table
+    // was ever sized; SDL maps every colour to 0 on it, uncached.
+    cacheUsable = palette->ncolors >= 1 && palette->ncolors <= kLargestCachedPalette &&
+                  palette->colors != nullptr;
     if (!cacheUsable || samePalette(cachedPalette, palette)) return;
 
     // Sized once: later palettes reuse the storage.

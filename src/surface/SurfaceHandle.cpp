@@ -1,7 +1,6 @@
 #include "surface/SurfaceHandle.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -10,19 +9,24 @@
 
 namespace {
 
-// Whether the file's BMP header claims only pixels the file can hold and a
-// surface within the limit; SDL would allocate whatever it claims. A file
-// that isn't a BMP passes: SDL refuses it itself.
-bool claimsArePossible(const std::string& fileName) {
-    std::error_code error;
-    const uintmax_t fileSize = std::filesystem::file_size(fileName, error);
-    if (error) return false;
+struct StreamCloser {
+    void operator()(SDL_RWops* stream) const { SDL_RWclose(stream); }
+};
+using StreamPtr = std::unique_ptr<SDL_RWops, StreamCloser>;
+
+// Whether the stream's BMP header claims only pixels the stream can hold and
+// a surface within the limit; SDL would allocate whatever it claims. A file
+// that isn't a BMP passes: SDL refuses it itself. Leaves the stream at its
+// start, so that SDL loads the very bytes weighed here.
+bool claimsArePossible(SDL_RWops* stream) {
     uint8_t bytes[kBmpHeaderBytes];
-    // C's stdio rather than iostreams, which would double the browser build's .wasm.
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(fileName.c_str(), "rb"), std::fclose);
-    const size_t count = in ? std::fread(bytes, 1, sizeof bytes, in.get()) : 0;
-    const std::optional<BmpHeader> header = readBmpHeader(bytes, count);
-    return !header || withinLimits(*header, fileSize);
+    const int count = SDL_RWread(stream, bytes, 1, sizeof bytes);
+    // SDL's streams count in int: a file of 2 GiB or more measures negative
+    // (refused) or, past 4 GiB, smaller than it is, which can only refuse more.
+    const int fileSize = SDL_RWseek(stream, 0, RW_SEEK_END);
+    if (fileSize < 0 || SDL_RWseek(stream, 0, RW_SEEK_SET) != 0) return false;
+    const std::optional<BmpHeader> header = readBmpHeader(bytes, count > 0 ? count : 0);
+    return !header || withinLimits(*header, static_cast<uint64_t>(fileSize));
 }
 
 }  // namespace
@@ -47,15 +51,16 @@ bool SurfaceHandle::adopt(SDL_Surface* surface) {
 }
 
 bool SurfaceHandle::load(const std::string& fileName) {
+    held.reset();
     // Only a regular file can be a bitmap: opening a FIFO would block until a
     // writer comes, which may be never.
     std::error_code error;
-    if (!std::filesystem::is_regular_file(fileName, error) || !claimsArePossible(fileName)) {
-        held.reset();
-        return false;
-    }
-    SDL_RWops* stream = SDL_RWFromFile(fileName.c_str(), "rb");
+    if (!std::filesystem::is_regular_file(fileName, error)) return false;
+    // One stream for the check and the load: a file replaced between two
+    // openings would reach SDL unchecked.
+    StreamPtr stream(SDL_RWFromFile(fileName.c_str(), "rb"));
+    if (!stream || !claimsArePossible(stream.get())) return false;
     // SDL_LoadBMP_RW closes the stream itself (freesrc = 1), on success or not.
-    return adopt(stream ? SDL_LoadBMP_RW(stream, 1) : nullptr);
+    return adopt(SDL_LoadBMP_RW(stream.release(), 1));
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program in a real X server with the default bitmaps: the window,
-# its animation, the arrow keys, and closing it the way a window manager does.
+# its icon, its animation, the arrow keys, and closing it the way a window
+# manager does.
 #
 #   window.sh FRACTALS XPROBE BITMAP_DIR DEPTH CLOSE_SECONDS
 source "$(dirname "$0")/lib.sh"
@@ -26,6 +27,8 @@ fi
 
 win=$("$XPROBE" find Fractals $((E2E_PATIENCE * 1000))) || fail "no window captioned Fractals"
 [ "$("$XPROBE" size "$win")" = "320 240" ] || fail "window is $("$XPROBE" size "$win"), not 320 240"
+icon=$("$XPROBE" icon "$win") || fail "the window offers no icon"
+echo "icon: $icon"
 
 # The window may be mapped before its first frame is presented. Then,
 # without any input, the picture must change.

@@ -8,6 +8,8 @@
 //   xprobe pixels WIN              prints "nonblack=N red=R green=G blue=B hash=H": how
 //                                  many pixels are not black, how many have some red...
 //   xprobe close WIN               sends WM_DELETE_WINDOW; fails if not offered
+//   xprobe icon WIN                prints the icon the window offers a window manager,
+//                                  "net_wm_icon WxH" or "pixmap WxH"; fails if none
 //
 // Exit status 0 on success, 1 when the request fails, 2 on a usage error.
 #include <X11/Xatom.h>
@@ -176,8 +178,39 @@ int close(Display* d, Window w) {
     return 0;
 }
 
+// _NET_WM_ICON (its first image, as width, height, then the pixels), or
+// else the pixmap of WM_HINTS, as an X client sets either.
+int icon(Display* d, Window w) {
+    const Atom netIcon = XInternAtom(d, "_NET_WM_ICON", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, w, netIcon, 0, 2, False, XA_CARDINAL, &type, &format, &count,
+                           &after, &data) == Success && data != nullptr) {
+        const long* size = reinterpret_cast<const long*>(data);  // format 32 comes as longs
+        const bool found = count == 2 && size[0] > 0 && size[1] > 0;
+        if (found) std::printf("net_wm_icon %ldx%ld\n", size[0], size[1]);
+        XFree(data);
+        if (found) return 0;
+    }
+    XWMHints* hints = XGetWMHints(d, w);
+    if (hints == nullptr) return 1;
+    const Pixmap pixmap = hints->flags & IconPixmapHint ? hints->icon_pixmap : None;
+    XFree(hints);
+    Window root = 0;
+    int x = 0, y = 0;
+    unsigned int width = 0, height = 0, border = 0, depth = 0;
+    if (pixmap == None ||
+        !XGetGeometry(d, pixmap, &root, &x, &y, &width, &height, &border, &depth))
+        return 1;
+    std::printf("pixmap %ux%u\n", width, height);
+    return 0;
+}
+
 int usage() {
-    std::fputs("usage: xprobe find TITLE TIMEOUT_MS | size WIN | pixels WIN | close WIN\n", stderr);
+    std::fputs("usage: xprobe find TITLE TIMEOUT_MS | size WIN | pixels WIN | close WIN | icon WIN\n",
+               stderr);
     return 2;
 }
 
@@ -200,5 +233,6 @@ int main(int argc, char** argv) {
     if (command == "size") return size(d, w);
     if (command == "pixels") return pixels(d, w);
     if (command == "close") return close(d, w);
+    if (command == "icon") return icon(d, w);
     return usage();
 }

@@ -23,11 +23,14 @@ export function serve(root) {
   });
 }
 
-// Headless Chromium with a fresh profile. `modules` is the folder whose
-// node_modules holds puppeteer-core.
+// Headless Chromium with a fresh profile, removed when the process exits,
+// a failure included. `modules` is the folder whose node_modules holds
+// puppeteer-core.
 export async function launch(modules) {
   const puppeteer = createRequire(path.join(modules, "/"))("puppeteer-core");
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), "fractals-chromium-"));
+  const removeProfile = () => fs.rmSync(profile, {recursive: true, force: true});
+  process.once("exit", removeProfile);
   const env = {...process.env};
   delete env.DISPLAY;
   delete env.WAYLAND_DISPLAY;
@@ -46,7 +49,7 @@ export async function launch(modules) {
     browser,
     async close() {
       await browser.close();
-      fs.rmSync(profile, {recursive: true, force: true});
+      removeProfile();
     },
   };
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows programs' file properties: each carries the icon the build drew
-# (every size of it) and a version resource naming the project's version.
+# (every size of it) under the name SDL gives its window's class icon by,
+# and a version resource naming the project's version.
 #
 #   resources.sh ICON VERSION PROGRAM.exe...
 source "$(dirname "$0")/../e2e/lib.sh"
@@ -13,6 +14,8 @@ for program in "$@"; do
     wrestool -x --type=group_icon -o "$E2E_WORK/$name.ico" "$program" &&
         icotool -l "$E2E_WORK/$name.ico" | cmp -s - "$E2E_WORK/sizes" ||
         fail "$name: no icon, or not the build's: $(wrestool -l "$program")"
+    wrestool -l --type=group_icon "$program" | grep -qi -- "--name='SDL_app'" ||
+        fail "$name: no icon named SDL_app: $(wrestool -l "$program")"
     # The version strings are UTF-16: their zero bytes go.
     wrestool -x --raw --type=version "$program" | tr -d '\0' >"$E2E_WORK/$name.version"
     for key in FileVersion ProductVersion; do
