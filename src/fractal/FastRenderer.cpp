@@ -23,7 +23,7 @@ const SDL_Surface* surfaceOf(const SurfaceHandle* slot) {
 
 // Whether the sine test clears a pixel fed these coefficients.
 bool fedSinesClear(double n, double red, double green) {
-    return sineClearOfPeaks(n * red * kSineScale) && sineClearOfPeaks(n * green * kSineScale);
+    return sineClearOfPeaks(n, red) && sineClearOfPeaks(n, green);
 }
 
 }  // namespace

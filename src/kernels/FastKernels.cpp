@@ -171,10 +171,11 @@ struct MixInFloats {
 // kSineClearBelow.
 [[gnu::always_inline]] inline Doubles nearestToPeak(const double* counts, const float* fedRed,
                                                     const float* fedGreen) {
-    const Doubles n = load<Doubles>(counts);
-    const Doubles red = sinePeakNearness(n * widenFloats(fedRed) * kSineScale, MinInstruction{});
+    const Doubles factor = load<Doubles>(counts) * kTurnsPerUnit;
+    const Doubles red =
+        sinePeakNearness(factor, widenFloats(fedRed), MinInstruction{}, OffsetInstruction{});
     const Doubles green =
-        sinePeakNearness(n * widenFloats(fedGreen) * kSineScale, MinInstruction{});
+        sinePeakNearness(factor, widenFloats(fedGreen), MinInstruction{}, OffsetInstruction{});
     return greater(red, green);
 }
 

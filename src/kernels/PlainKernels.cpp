@@ -42,8 +42,8 @@ bool shadeRow(const ShadeRow& row) {
                          uint32_t{wrapToByte(row.green[x])} << 8 | wrapToByte(blue);
         if (row.coefficientRed != nullptr) {
             const double n = row.counts[x];
-            cleared = cleared && sineClearOfPeaks(n * row.coefficientRed[x] * kSineScale) &&
-                      sineClearOfPeaks(n * row.coefficientGreen[x] * kSineScale);
+            cleared = cleared && sineClearOfPeaks(n, row.coefficientRed[x]) &&
+                      sineClearOfPeaks(n, row.coefficientGreen[x]);
         }
     }
     return cleared;

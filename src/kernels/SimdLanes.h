@@ -315,13 +315,40 @@ template <typename Vector>
 
 #endif
 
-// sinePeakMargin's clamp as lesser above: julia::Lesser's a < b ? a : b,
+// sinePeakNearness's clamp as lesser above: julia::Lesser's a < b ? a : b,
 // through the min instruction GCC doesn't find against a constant.
 struct MinInstruction {
     [[gnu::always_inline]] inline Doubles operator()(const Doubles& a, const Doubles& b) const {
         return lesser(a, b);
     }
 };
+
+// sinePeakNearness's t less its nearest integer, exact for 0 <= t <= 2^50:
+// the instruction that rounds to the nearest integer (or, in AVX-512, that
+// also subtracts) where there is one, one or two instructions where adding
+// and removing 2^52 takes two and a subtraction.
+#if defined(__AVX512DQ__)
+struct OffsetInstruction {
+    [[gnu::always_inline]] inline Doubles operator()(const Doubles& t) const {
+        return as<Doubles>(_mm512_maskz_reduce_pd(0xFF, as<__m512d>(t), _MM_FROUND_TO_NEAREST_INT));
+    }
+};
+#elif defined(__AVX__)
+struct OffsetInstruction {
+    [[gnu::always_inline]] inline Doubles operator()(const Doubles& t) const {
+        return t - as<Doubles>(_mm256_round_pd(as<__m256d>(t),
+                                               _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC));
+    }
+};
+#elif defined(__wasm_simd128__)
+struct OffsetInstruction {
+    [[gnu::always_inline]] inline Doubles operator()(const Doubles& t) const {
+        return t - as<Doubles>(wasm_f64x2_nearest(as<v128_t>(t)));
+    }
+};
+#else
+using OffsetInstruction = julia::OffsetFromInteger;  // SSE2 has no rounding instruction
+#endif
 
 }  // namespace
 }  // namespace simdlanes
