@@ -231,8 +231,10 @@ struct ShadeCase {
     float fedRed[kAreaWidth], fedGreen[kAreaWidth];
     float weight = 0;
     bool fed = true;  // feed coefficients, or let the caller test the row
+    const TrueColourLayout* to16 = nullptr;  // pixel values of a 2-byte display instead of colours
     float red[2][kAreaWidth], green[2][kAreaWidth];
     uint32_t colours[2][kAreaWidth];
+    uint16_t pixels16[2][kAreaWidth];
 
     fastkernels::ShadeRow job(int which) {
         fastkernels::ShadeRow row;
@@ -245,6 +247,7 @@ struct ShadeCase {
         row.coefficientRed = fed ? fedRed : nullptr;
         row.coefficientGreen = fed ? fedGreen : nullptr;
         row.red = red[which], row.green = green[which], row.colours = colours[which];
+        if (to16 != nullptr) row.pixels16 = pixels16[which], row.layout16 = *to16;
         return row;
     }
 
@@ -257,10 +260,17 @@ struct ShadeCase {
         EXPECT_EQ(verdict, want) << what;
         EXPECT_EQ(firstDifference(red[0], red[1]), -1) << what << ": red v";
         EXPECT_EQ(firstDifference(green[0], green[1]), -1) << what << ": green v";
-        EXPECT_EQ(firstDifference(colours[0], colours[1]), -1) << what << ": colours";
+        if (to16 != nullptr)
+            EXPECT_EQ(firstDifference(pixels16[0], pixels16[1]), -1) << what << ": pixels16";
+        else
+            EXPECT_EQ(firstDifference(colours[0], colours[1]), -1) << what << ": colours";
         return want;
     }
 };
+
+// 2-byte displays' layouts: the usual 5-6-5, and one with losses, shifts and
+// stray alpha bits no SDL format has, some past 16 bits.
+const TrueColourLayout kLayouts16[] = {{3, 2, 3, 11, 5, 0, 0}, {7, 0, 4, 9, 14, 1, 0x80010001}};
 
 // Weights far past the program's (huge, negative, infinite, NaN), channel
 // bytes from 0 to 255, and fractal colours from an 8-bit index to one with
@@ -294,19 +304,24 @@ TEST_P(EachVersion, ShadesHugeNegativeAndOverflowingMixesAlike) {
             ++seed;
             const std::string what =
                 "weight " + std::to_string(weight) + ", scale " + std::to_string(scale);
-            row.fed = true;
-            EXPECT_FALSE(row.agree(*kernels, what))
-                << "infinite and NaN coefficients are never cleared";
-            row.fed = false;
-            EXPECT_TRUE(row.agree(*kernels, what + ", untested"));
-            if (julia::mixExactInFloats(weight, static_cast<float>(1.0 - weight), scale)) {
+            const bool exactInFloats =
+                julia::mixExactInFloats(weight, static_cast<float>(1.0 - weight), scale);
+            for (const TrueColourLayout* to16 : {static_cast<const TrueColourLayout*>(nullptr),
+                                                 &kLayouts16[seed % 2]}) {
+                row.to16 = to16;
+                row.fed = true;
+                EXPECT_FALSE(row.agree(*kernels, what))
+                    << "infinite and NaN coefficients are never cleared";
+                row.fed = false;
+                EXPECT_TRUE(row.agree(*kernels, what + ", untested"));
                 for (bool fed : {true, false}) {
                     row.fed = fed;
-                    row.agree(*kernels, what + ", in floats",
-                              &fastkernels::KernelTable::shadeRowInFloats);
+                    if (exactInFloats)
+                        row.agree(*kernels, what + ", in floats",
+                                  &fastkernels::KernelTable::shadeRowInFloats);
                 }
-                ++inFloats;
             }
+            inFloats += exactInFloats;
         }
     EXPECT_EQ(inFloats, 8 * 6) << "rows whose mix in floats is exact";
 }
@@ -367,6 +382,9 @@ TEST_P(EachVersion, RandomRowsAgreeWithTheTwin) {
         expectSameRows(random.bitmap(1 + random.below(3)).get(), what);
 
         SurfacePtr display = createDisplaySurface(random.pick(kAllDisplayFormats), 1, 1);
+        ColourMap map;
+        map.prepare(display->format);
+        row.to16 = display->format->BytesPerPixel == 2 ? &map.layout() : nullptr;
         for (int n = 1; n <= julia::kMaxIterations; ++n)
             for (double& v : table.lanes[n])
                 v = SDL_MapRGB(display->format, 0, 0, julia::fractalBlue(n));

@@ -105,10 +105,16 @@ void FastRenderer::shadeInBulk() {
     job.bR = row.bR.data(), job.bG = row.bG.data(), job.bB = row.bB.data();
     job.weight = weight;
     job.complement = frame.complement;
+    // The usual 32-bit layout takes the colours as they are, and a 2-byte
+    // true-colour display its pixel values from the kernel: both written in
+    // place. Others take a pass of their own (writeRow).
     const bool direct = coloursArePixels(display->format);
+    const bool direct16 = display->format->BytesPerPixel == 2 && colours.trueColour();
+    job.layout16 = colours.layout();
 
     for (int32_t y = 0; y < kAreaHeight; ++y) {
         job.colours = direct ? reinterpret_cast<uint32_t*>(displayRow(y)) : row.colours.data();
+        job.pixels16 = direct16 ? reinterpret_cast<uint16_t*>(displayRow(y)) : nullptr;
         kernels.readRow(bitmapA, y, {row.aR.data(), row.aG.data(), row.aB.data()});
         kernels.readRow(bitmapB, y, {row.bR.data(), row.bG.data(), row.bB.data()});
         kernels.escapeCounts(re0.data(), im0[y], frame.c, fractalPixelByCount, row.counts.data(),
@@ -127,7 +133,7 @@ void FastRenderer::shadeInBulk() {
             }
         }
         if (y == 0) row.firstRowCounts = row.counts;
-        if (!direct) writeRow(y);
+        if (!direct && !direct16) writeRow(y);
     }
 }
 

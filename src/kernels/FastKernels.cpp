@@ -179,7 +179,32 @@ struct MixInFloats {
     return greater(red, green);
 }
 
-template <bool kTest, typename Mix>
+// Where a row's channel bytes go: as colours 0xRRGGBB, or mapped to the
+// pixel values of a 2-byte display and stored there.
+struct ToColours {
+    uint32_t* colours;
+
+    explicit ToColours(const ShadeRow& row) : colours(row.colours) {}
+    [[gnu::always_inline]] void operator()(int32_t x, const Ints& r, const Ints& g,
+                                           const Ints& b) const {
+        store(colours + x, r << 16 | g << 8 | b);
+    }
+};
+
+struct ToPixels16 {
+    uint16_t* pixels;
+    TrueColourLayout t;
+
+    explicit ToPixels16(const ShadeRow& row) : pixels(row.pixels16), t(row.layout16) {}
+    [[gnu::always_inline]] void operator()(int32_t x, const Ints& r, const Ints& g,
+                                           const Ints& b) const {
+        const Ints mapped = (r >> t.rLoss) << t.rShift | (g >> t.gLoss) << t.gShift |
+                            (b >> t.bLoss) << t.bShift | static_cast<int32_t>(t.aMask);
+        storeLow16(pixels + x, mapped);
+    }
+};
+
+template <bool kTest, typename Mix, typename Out>
 [[gnu::always_inline]] inline bool shadeRowOf(const ShadeRow& row) {
     // Locals: stores through the output pointers could otherwise alias `row`.
     const double* counts = row.counts;
@@ -190,7 +215,7 @@ template <bool kTest, typename Mix>
     const float* fedGreen = row.coefficientGreen;
     float* red = row.red;
     float* green = row.green;
-    uint32_t* colours = row.colours;
+    const Out out(row);
     Mix mix(row.weight, row.complement);
 
     Doubles nearest = broadcast(0.0);
@@ -201,7 +226,7 @@ template <bool kTest, typename Mix>
         const Floats b = mix(aB + x, bB + x);
         store(red + x, r);
         store(green + x, g);
-        store(colours + x, channelBytes(r) << 16 | channelBytes(g) << 8 | channelBytes(b));
+        out(x, channelBytes(r), channelBytes(g), channelBytes(b));
         if (kTest) {
             nearest = greater(nearest, nearestToPeak(counts + x, fedRed + x, fedGreen + x));
             nearest = greater(nearest, nearestToPeak(counts + x + kLanes, fedRed + x + kLanes,
@@ -211,15 +236,17 @@ template <bool kTest, typename Mix>
     return !anyLane(nearest >= kSineClearBelow);
 }
 
-bool shadeRow(const ShadeRow& row) {
-    return row.coefficientRed != nullptr ? shadeRowOf<true, MixInDoubles>(row)
-                                         : shadeRowOf<false, MixInDoubles>(row);
+template <typename Mix>
+bool shadeRowWith(const ShadeRow& row) {
+    const bool tested = row.coefficientRed != nullptr;
+    if (row.pixels16 != nullptr)
+        return tested ? shadeRowOf<true, Mix, ToPixels16>(row)
+                      : shadeRowOf<false, Mix, ToPixels16>(row);
+    return tested ? shadeRowOf<true, Mix, ToColours>(row) : shadeRowOf<false, Mix, ToColours>(row);
 }
 
-bool shadeRowInFloats(const ShadeRow& row) {
-    return row.coefficientRed != nullptr ? shadeRowOf<true, MixInFloats>(row)
-                                         : shadeRowOf<false, MixInFloats>(row);
-}
+bool shadeRow(const ShadeRow& row) { return shadeRowWith<MixInDoubles>(row); }
+bool shadeRowInFloats(const ShadeRow& row) { return shadeRowWith<MixInFloats>(row); }
 
 // A plain loop: the compiler vectorises it well at each width.
 void packTrueColour(const TrueColourLayout& layout, const uint32_t* colours, uint32_t* pixels) {

@@ -39,7 +39,11 @@ struct ShadeRow {
     const float* coefficientGreen = nullptr;
 
     float *red, *green;  // each pixel's v, before conversion to bytes
-    uint32_t* colours;   // each pixel's channel bytes as 0xRRGGBB
+    uint32_t* colours;   // each pixel's channel bytes as 0xRRGGBB, or when
+    // pixels16 is set, their pixel values on a 2-byte display of this layout
+    // (mapTrueColour's low 16 bits) there instead: no pass of their own.
+    uint16_t* pixels16 = nullptr;
+    TrueColourLayout layout16;
 };
 
 // One version of every kernel.

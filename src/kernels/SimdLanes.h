@@ -78,6 +78,7 @@ template <typename To, typename From>
 // Two registers of doubles rounded to one of floats, low first: narrow(low, high)
 // channelByte of each float past the ceiling (at most 255 or NaN),
 // in the low byte of its lane:                                 channelBytes(v)
+// The low 16 bits of each lane stored side by side:            storeLow16(p, v)
 // x86's truncating conversion gives 0x80000000 for a float of magnitude 2^31
 // or more (and NaN), whose low byte is the 0 channelByte gives.
 
@@ -126,6 +127,9 @@ constexpr bool kOneInstructionSelect = true;
 [[gnu::always_inline]] inline Ints channelBytes(const Floats& v) {
     return as<Ints>(_mm512_maskz_cvttps_epi32(0xFFFF, as<__m512>(v))) & 255;
 }
+[[gnu::always_inline]] inline void storeLow16(uint16_t* p, const Ints& v) {
+    store(p, _mm512_maskz_cvtepi32_epi16(0xFFFF, as<__m512i>(v)));
+}
 
 #elif defined(__AVX2__)
 
@@ -165,6 +169,14 @@ constexpr bool kOneInstructionSelect = true;
 }
 [[gnu::always_inline]] inline Ints channelBytes(const Floats& v) {
     return as<Ints>(_mm256_cvttps_epi32(as<__m256>(v))) & 255;
+}
+// Each 128-bit half's low words gathered into its low 64 bits, then the halves joined.
+[[gnu::always_inline]] inline void storeLow16(uint16_t* p, const Ints& v) {
+    const __m256i lowWords = _mm256_setr_epi8(0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1, -1,
+                                              -1, 0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1,
+                                              -1, -1);
+    const __m256i gathered = _mm256_shuffle_epi8(as<__m256i>(v), lowWords);
+    store(p, _mm256_castsi256_si128(_mm256_permute4x64_epi64(gathered, 0x08)));
 }
 
 #elif defined(__SSE2__)
@@ -211,6 +223,11 @@ constexpr bool kOneInstructionSelect = false;  // and, and-not, or
 }
 [[gnu::always_inline]] inline Ints channelBytes(const Floats& v) {
     return as<Ints>(_mm_cvttps_epi32(as<__m128>(v))) & 255;
+}
+// Each lane's low word sign-extended, so the signed pack keeps it as it is.
+[[gnu::always_inline]] inline void storeLow16(uint16_t* p, const Ints& v) {
+    const __m128i words = _mm_srai_epi32(_mm_slli_epi32(as<__m128i>(v), 16), 16);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packs_epi32(words, words));
 }
 
 #elif defined(__wasm_simd128__)
@@ -266,6 +283,11 @@ constexpr bool kOneInstructionSelect = true;  // bitselect
 [[gnu::always_inline]] inline Ints channelBytes(const Floats& v) {
     return as<Ints>(wasm_i32x4_trunc_sat_f32x4(as<v128_t>(v))) & 255;
 }
+[[gnu::always_inline]] inline void storeLow16(uint16_t* p, const Ints& v) {
+    const v128_t words = as<v128_t>(v);
+    wasm_v128_store64_lane(p, wasm_i8x16_shuffle(words, words, 0, 1, 4, 5, 8, 9, 12, 13, 0, 1, 4,
+                                                 5, 8, 9, 12, 13), 0);
+}
 
 #else
 
@@ -311,6 +333,9 @@ template <typename Vector>
     Ints bytes;
     for (int i = 0; i < kFloatLanes; ++i) bytes[i] = julia::channelByte(v[i]);
     return bytes;
+}
+[[gnu::always_inline]] inline void storeLow16(uint16_t* p, const Ints& v) {
+    for (int i = 0; i < kFloatLanes; ++i) p[i] = static_cast<uint16_t>(v[i]);
 }
 
 #endif
