@@ -244,6 +244,8 @@ struct ShadeCase {
         row.bR = bytes[3], row.bG = bytes[4], row.bB = bytes[5];
         row.weight = weight;
         row.complement = static_cast<float>(1.0 - weight);
+        row.words = julia::mixInWords(weight, row.complement,
+                                      *std::max_element(fractalPixels, fractalPixels + kAreaWidth));
         row.coefficientRed = fed ? fedRed : nullptr;
         row.coefficientGreen = fed ? fedGreen : nullptr;
         row.red = red[which], row.green = green[which], row.colours = colours[which];

@@ -91,6 +91,7 @@ void FastRenderer::prepareFrame(float w) {
     shade = mixExactInFloats(weight, frame.complement, largestFractalPixel)
                 ? kernels.shadeRowInFloats
                 : kernels.shadeRow;
+    words = mixInWords(weight, frame.complement, largestFractalPixel);
     suspects.clear();
 }
 
@@ -105,6 +106,7 @@ void FastRenderer::shadeInBulk() {
     job.bR = row.bR.data(), job.bG = row.bG.data(), job.bB = row.bB.data();
     job.weight = weight;
     job.complement = frame.complement;
+    job.words = words;
     // The usual 32-bit layout takes the colours as they are, and a 2-byte
     // true-colour display its pixel values from the kernel: both written in
     // place. Others take a pass of their own (writeRow).

@@ -106,6 +106,7 @@ private:
     std::array<double, kAreaHeight> im0{};
     fastkernels::FractalPixelByCount fractalPixelByCount{};  // red = green = 0
     bool (*shade)(const fastkernels::ShadeRow&) = nullptr;  // in floats where that is exact
+    julia::WordWeights words;  // and from integers where they fit
 
     // One row in flight; red and green v of the row above are kept as the
     // coefficients fed to this one.

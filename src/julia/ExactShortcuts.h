@@ -124,6 +124,34 @@ inline bool mixExactInFloats(float weight, float complement, double largestFract
     return false;
 }
 
+// The same mix from integers, where x86's multiply-add of 16-bit pairs
+// (WebAssembly's dot product) gives a * K + b * L in one instruction: K and L
+// as above, each of 16 bits, and scale = 2^-e. Where mixExactInFloats holds,
+// that sum is the integer it names, exact in a 32-bit lane and in a float;
+// times fractalPixel * 2^-e (exact: an integer up to 2^24 scaled by a power
+// of two) it is the float mix's last product, the same value rounded once.
+// One difference is excluded: a * weight + b * complement is -0 when both
+// products are -0, which takes two negative factors (the program's never
+// are), and the integer sum is +0.
+struct WordWeights {
+    int16_t weight = 0, complement = 0;
+    float scale = 0;  // 0: the weights don't fit
+};
+inline WordWeights mixInWords(float weight, float complement, double largestFractalPixel) {
+    if (!mixExactInFloats(weight, complement, largestFractalPixel) ||
+        (std::signbit(weight) && std::signbit(complement)))
+        return {};
+    for (int e = 0; e <= 24; ++e) {
+        const double k = std::ldexp(static_cast<double>(weight), e);
+        const double l = std::ldexp(static_cast<double>(complement), e);
+        if (k == std::trunc(k) && l == std::trunc(l)) {
+            if (std::fabs(k) > INT16_MAX || std::fabs(l) > INT16_MAX) return {};
+            return {static_cast<int16_t>(k), static_cast<int16_t>(l), std::ldexp(1.0f, -e)};
+        }
+    }
+    return {};
+}
+
 // Channel byte: truncation toward zero, low 8 bits, as wrapToByte gives
 // through a 64-bit integer. A float of magnitude 2^31 or more is a multiple
 // of 256 (its unit in the last place is at least 2^8), so its byte is 0, and

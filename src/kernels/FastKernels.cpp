@@ -137,7 +137,8 @@ struct MixInDoubles {
     Doubles weight, complement;
     Doubles fractalPixel[2];
 
-    MixInDoubles(float w, float c) : weight(broadcast(w)), complement(broadcast(c)) {}
+    explicit MixInDoubles(const ShadeRow& row)
+        : weight(broadcast(row.weight)), complement(broadcast(row.complement)) {}
     [[gnu::always_inline]] void pixelsAt(const double* fractalPixels) {
         fractalPixel[0] = load<Doubles>(fractalPixels);
         fractalPixel[1] = load<Doubles>(fractalPixels + kLanes);
@@ -156,12 +157,33 @@ struct MixInFloats {
     Floats weight, complement;
     Floats fractalPixel;
 
-    MixInFloats(float w, float c) : weight(w - Floats{}), complement(c - Floats{}) {}
+    explicit MixInFloats(const ShadeRow& row)
+        : weight(row.weight - Floats{}), complement(row.complement - Floats{}) {}
     [[gnu::always_inline]] void pixelsAt(const double* fractalPixels) {
         fractalPixel = narrow(load<Doubles>(fractalPixels), load<Doubles>(fractalPixels + kLanes));
     }
     [[gnu::always_inline]] Floats operator()(const uint8_t* a, const uint8_t* b) const {
         const Floats mix = widenBytesToFloats(a) * weight + widenBytesToFloats(b) * complement;
+        return lesser(static_cast<float>(kCeiling) - Floats{}, mix * fractalPixel);
+    }
+};
+
+// The same from integers, exact where mixInWords gives weights
+// (ExactShortcuts.h): the fractal pixels scaled by 2^-e.
+struct MixInWords {
+    Ints weights;
+    Floats scale, fractalPixel;
+
+    explicit MixInWords(const ShadeRow& row)
+        : weights(Ints{} + (static_cast<uint16_t>(row.words.weight) |
+                            static_cast<int32_t>(row.words.complement) * 65536)),
+          scale(row.words.scale - Floats{}) {}
+    [[gnu::always_inline]] void pixelsAt(const double* fractalPixels) {
+        fractalPixel =
+            narrow(load<Doubles>(fractalPixels), load<Doubles>(fractalPixels + kLanes)) * scale;
+    }
+    [[gnu::always_inline]] Floats operator()(const uint8_t* a, const uint8_t* b) const {
+        const Floats mix = __builtin_convertvector(mixWords(a, b, weights), Floats);
         return lesser(static_cast<float>(kCeiling) - Floats{}, mix * fractalPixel);
     }
 };
@@ -216,7 +238,7 @@ template <bool kTest, typename Mix, typename Out>
     float* red = row.red;
     float* green = row.green;
     const Out out(row);
-    Mix mix(row.weight, row.complement);
+    Mix mix(row);
 
     Doubles nearest = broadcast(0.0);
     for (int32_t x = 0; x < kAreaWidth; x += kFloatLanes) {
@@ -246,7 +268,10 @@ bool shadeRowWith(const ShadeRow& row) {
 }
 
 bool shadeRow(const ShadeRow& row) { return shadeRowWith<MixInDoubles>(row); }
-bool shadeRowInFloats(const ShadeRow& row) { return shadeRowWith<MixInFloats>(row); }
+bool shadeRowInFloats(const ShadeRow& row) {
+    if (kMixInWords && row.words.scale != 0) return shadeRowWith<MixInWords>(row);
+    return shadeRowWith<MixInFloats>(row);
+}
 
 // A plain loop: the compiler vectorises it well at each width.
 void packTrueColour(const TrueColourLayout& layout, const uint32_t* colours, uint32_t* pixels) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "julia/Complex.h"
+#include "julia/ExactShortcuts.h"
 #include "julia/JuliaState.h"
 #include "kernels/RowAccess.h"
 #include "surface/ColourMap.h"
@@ -33,6 +34,7 @@ struct ShadeRow {
     const uint8_t *aR, *aG, *aB;  // slotA's channel bytes
     const uint8_t *bR, *bG, *bB;  // slotB's
     float weight = 0, complement = 0;
+    julia::WordWeights words;  // julia::mixInWords of them, for shadeRowInFloats
     // The coefficients each pixel is fed (the previous pixel's red and green
     // v); null when the caller tests the row itself.
     const float* coefficientRed = nullptr;

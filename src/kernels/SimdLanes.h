@@ -79,6 +79,8 @@ template <typename To, typename From>
 // channelByte of each float past the ceiling (at most 255 or NaN),
 // in the low byte of its lane:                                 channelBytes(v)
 // The low 16 bits of each lane stored side by side:            storeLow16(p, v)
+// a[i] * K + b[i] * L, for weights K | L << 16 in each lane:    mixWords(a, b, weights)
+// Whether that is one multiply-add, the cheaper mix:           kMixInWords
 // x86's truncating conversion gives 0x80000000 for a float of magnitude 2^31
 // or more (and NaN), whose low byte is the 0 channelByte gives.
 
@@ -229,6 +231,14 @@ constexpr bool kOneInstructionSelect = false;  // and, and-not, or
     const __m128i words = _mm_srai_epi32(_mm_slli_epi32(as<__m128i>(v), 16), 16);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packs_epi32(words, words));
 }
+// The bytes paired a, b as 16-bit words, then multiplied and added pairwise.
+constexpr bool kMixInWords = true;
+[[gnu::always_inline]] inline Ints mixWords(const uint8_t* a, const uint8_t* b, const Ints& weights) {
+    const __m128i pairs =
+        _mm_unpacklo_epi8(_mm_cvtsi32_si128(load<int32_t>(a)), _mm_cvtsi32_si128(load<int32_t>(b)));
+    return as<Ints>(
+        _mm_madd_epi16(_mm_unpacklo_epi8(pairs, _mm_setzero_si128()), as<__m128i>(weights)));
+}
 
 #elif defined(__wasm_simd128__)
 
@@ -288,6 +298,13 @@ constexpr bool kOneInstructionSelect = true;  // bitselect
     wasm_v128_store64_lane(p, wasm_i8x16_shuffle(words, words, 0, 1, 4, 5, 8, 9, 12, 13, 0, 1, 4,
                                                  5, 8, 9, 12, 13), 0);
 }
+// One shuffle pairs the bytes as words (byte 4 of a's load is a zero), one dot product mixes them.
+constexpr bool kMixInWords = true;
+[[gnu::always_inline]] inline Ints mixWords(const uint8_t* a, const uint8_t* b, const Ints& weights) {
+    const v128_t words = wasm_i8x16_shuffle(wasm_v128_load32_zero(a), wasm_v128_load32_zero(b), 0,
+                                            4, 16, 4, 1, 4, 17, 4, 2, 4, 18, 4, 3, 4, 19, 4);
+    return as<Ints>(wasm_i32x4_dot_i16x8(words, as<v128_t>(weights)));
+}
 
 #else
 
@@ -338,6 +355,17 @@ template <typename Vector>
     for (int i = 0; i < kFloatLanes; ++i) p[i] = static_cast<uint16_t>(v[i]);
 }
 
+#endif
+
+#if !(defined(__SSE2__) && !defined(__AVX2__)) && !defined(__wasm_simd128__)
+// Wider registers widen bytes to floats in one instruction: the floats' mix is as cheap.
+constexpr bool kMixInWords = false;
+[[gnu::always_inline]] inline Ints mixWords(const uint8_t* a, const uint8_t* b, const Ints& weights) {
+    Ints sums;
+    for (int i = 0; i < kFloatLanes; ++i)
+        sums[i] = a[i] * static_cast<int16_t>(weights[i]) + b[i] * (weights[i] >> 16);
+    return sums;
+}
 #endif
 
 // sinePeakNearness's clamp as lesser above: julia::Lesser's a < b ? a : b,
