@@ -17,7 +17,8 @@
 //   run the reference's double operations in its order, FMA never used.
 // - The bitmaps' mix runs in floats, twice the lanes, in frames where
 //   mixExactInFloats (ExactShortcuts.h) shows each step exact or rounded as
-//   the reference rounds it; in doubles otherwise.
+//   the reference rounds it; in doubles otherwise. SSE2 and WebAssembly form
+//   it from integers where mixInWords gives 16-bit weights.
 // - Channel bytes use a 32-bit conversion, which agrees with wrapToByte for
 //   every float; colours are mapped by ColourMap, equal to SDL_MapRGB.
 // - Displays it can't write directly (needing a lock, smaller than 320 x 240,
