@@ -4,7 +4,8 @@
 #
 # Out, for the notice the LGPL asks for beside it: SDL_SOURCE_PACKAGE and
 # SDL_SOURCE_VERSION, from the first line of Debian's changelog,
-# "libsdl1.2 (1.2.15+dfsg2-8) ...", and SDL_LICENCE_FILE. In the browser
+# "libsdl1.2 (1.2.15+dfsg2-8) ...", SDL_LICENCE_FILE and SDL_PATCHES_TEXT,
+# the project's patches on it. In the browser
 # build, also the target sdl12, SDL compiled from that source.
 
 if(NOT FRACTALS_SDL_SOURCE OR NOT EXISTS "${FRACTALS_SDL_SOURCE}/src/video/SDL_bmp.c")
@@ -17,8 +18,16 @@ if(NOT sdl_changelog_head MATCHES "^([a-z0-9.+-]+) \\(([^)]+)\\)")
 endif()
 set(SDL_SOURCE_PACKAGE ${CMAKE_MATCH_1})
 set(SDL_SOURCE_VERSION ${CMAKE_MATCH_2})
-# SDL's licence text, shipped beside what carries SDL.
+# SDL's licence text, shipped beside what carries SDL, and the project's own
+# patches on Debian's source (packaging/sdl-patches), shipped as one file.
 set(SDL_LICENCE_FILE "${FRACTALS_SDL_SOURCE}/COPYING")
+file(GLOB sdl_patches "${PROJECT_SOURCE_DIR}/packaging/sdl-patches/*.patch")
+list(SORT sdl_patches)
+set(SDL_PATCHES_TEXT "")
+foreach(patch IN LISTS sdl_patches)
+  file(READ "${patch}" text)
+  string(APPEND SDL_PATCHES_TEXT "${text}")
+endforeach()
 
 if(NOT EMSCRIPTEN)
   return()

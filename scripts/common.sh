@@ -46,13 +46,21 @@ install_packages() {
 # The one SDL 1.2 source that every build compiling SDL takes (the sanitizer
 # run, the fuzzer, the browser, Windows, other architectures), whatever the
 # host's own SDL: Debian's classic libsdl1.2 with Debian's patches, the
-# version every frame, digest and test was made with. Its .dsc's digest pins
-# the rest (dpkg-source checks the tarballs against it); a later version is a
-# change of these three lines.
+# version every frame, digest and test was made with, and the project's own
+# few patches (packaging/sdl-patches, each saying why). Its .dsc's digest
+# pins the rest (dpkg-source checks the tarballs against it); a later
+# version is a change of these three lines.
 SDL_SOURCE_PACKAGE=libsdl1.2
 SDL_SOURCE_VERSION=1.2.15+dfsg2-8
 SDL_SOURCE_DSC_SHA256=ff6cf187235703226f91af9d636255c5d7141bf1a693aa37293ceeb11430cc33
 SDL_SOURCE_DIR="${SDL_SOURCE_DIR:-$ROOT/build-deps/sdl-source}"
+SDL_PATCHES_DIR="$ROOT/packaging/sdl-patches"
+
+# What the unpacked source is: the version and the project's patches on it.
+# A build of SDL from it is made again when this changes.
+sdl_source_identity() {
+    echo "$SDL_SOURCE_PACKAGE $SDL_SOURCE_VERSION $(cat "$SDL_PATCHES_DIR"/*.patch | sha256sum | cut -c1-16)"
+}
 
 # The Debian archives to fetch it from: the ones the system installs from,
 # then Debian's own.
@@ -71,9 +79,8 @@ debian_mirrors() {
 # isn't the pinned one). The files come from the pool of the first archive
 # that serves them, each checked against its digest by apt's own downloader.
 fetch_sdl_source() {
-    head -n1 "$SDL_SOURCE_DIR/debian/changelog" 2>/dev/null |
-        grep -qF "$SDL_SOURCE_PACKAGE ($SDL_SOURCE_VERSION)" && return 0
-    install_packages dpkg-dev xz-utils
+    [ "$(cat "$SDL_SOURCE_DIR/.identity" 2>/dev/null)" = "$(sdl_source_identity)" ] && return 0
+    install_packages dpkg-dev xz-utils patch
     echo "Fetching the source of $SDL_SOURCE_PACKAGE $SDL_SOURCE_VERSION into $SDL_SOURCE_DIR"
     local work
     work=$(mktemp -d)
@@ -106,6 +113,12 @@ fetch_sdl_source() {
         # has no keyring here and only warns (the pinned digest stands in).
         step="unpacking $dsc"
         (cd "$work" && dpkg-source -x "$dsc" source >unpack.log 2>&1) || { tail -n3 "$work/unpack.log" >&2; false; }
+        local patch
+        for patch in "$SDL_PATCHES_DIR"/*.patch; do
+            step="applying $patch"
+            patch -d "$work/source" -p1 --no-backup-if-mismatch -s <"$patch"
+        done
+        sdl_source_identity >"$work/source/.identity"
         step="moving the source into $SDL_SOURCE_DIR"
         rm -rf "$SDL_SOURCE_DIR" && mkdir -p "$(dirname "$SDL_SOURCE_DIR")" && mv "$work/source" "$SDL_SOURCE_DIR"
     )
@@ -121,10 +134,10 @@ fetch_sdl_source() {
 build_sdl() {
     local work="$1" prefix="$2" host="$3"
     shift 3
-    [ -e "$prefix/.built" ] && return 0
+    fetch_sdl_source
+    [ "$(cat "$prefix/.built" 2>/dev/null)" = "$(sdl_source_identity)" ] && return 0
     echo "Building SDL 1.2 for $host from Debian's source package in $work"
     rm -rf "$work" "$prefix" && mkdir -p "$work"
-    fetch_sdl_source
     # SDL builds in its own source folder: a copy, so the shared one stays clean.
     cp -a "$SDL_SOURCE_DIR" "$work/src"
     local file
@@ -139,7 +152,7 @@ build_sdl() {
         make -j "$(nproc)" ${SDL_MAKE_CC:+CC="$SDL_MAKE_CC"} >"$work/make.log" 2>&1 &&
         make install >"$work/install.log" 2>&1) ||
         { echo "SDL's build failed: see $work" >&2; return 1; }
-    touch "$prefix/.built"
+    sdl_source_identity >"$prefix/.built"
 }
 
 # The other Debian architectures scripts/cross.sh builds for: sets

@@ -72,7 +72,7 @@ stage_linux() {
 # (FRACTALS_SANITIZE in CMakeLists.txt), so that the hostile bitmaps reach
 # an instrumented loader; with the X11 driver for the end-to-end tests.
 # Shifts recover in SDL alone, so that tests/sanitizer/ubsan.supp can pass
-# over its two harmless ones; any other report still halts.
+# over its harmless one; any other report still halts.
 stage_sanitize() {
     install_packages "${PACKAGES[@]}" "${TEST_PACKAGES[@]}" libxext-dev autotools-dev
     local flags="-fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all -fno-omit-frame-pointer"

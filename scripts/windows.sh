@@ -30,6 +30,7 @@ pack() {
     sed 's/$/\r/' "$cross/README.txt" >"$stage/README.txt"
     sed 's/$/\r/' "$ROOT/LICENSE" >"$stage/LICENSE.txt"
     sed 's/$/\r/' "$SDL_SOURCE_DIR/COPYING" >"$stage/SDL-COPYING.txt"
+    cat "$SDL_PATCHES_DIR"/*.patch >"$stage/SDL-patches.diff"
     # Nothing of this machine's: fixed modes, the source's time, members in
     # a fixed order, no extra fields (owners, other times); zip writes local time.
     chmod 755 "$stage" && chmod 644 "$stage"/*

@@ -255,9 +255,10 @@ constexpr bool kOneInstructionSelect = true;  // bitselect
 [[gnu::always_inline]] inline Doubles lesser(const Doubles& a, const Doubles& b) {
     return as<Doubles>(wasm_f64x2_pmin(as<v128_t>(b), as<v128_t>(a)));
 }
-// Used only for the ceiling, whose a is never NaN. The compiler builds the
-// plain "v > 255 ? 255 : v" as min, whose NaN's bits the engine chooses;
-// this min gives the same bits.
+// Used only for the ceiling, whose a is never NaN. Where v is NaN the result
+// is a NaN whose bits the engine chooses, as for the plain "v > 255 ? 255 :
+// v", which the compiler may build as min or as a select; no pixel depends on
+// a NaN's bits.
 [[gnu::always_inline]] inline Floats lesser(const Floats& a, const Floats& b) {
     return as<Floats>(wasm_f32x4_min(as<v128_t>(a), as<v128_t>(b)));
 }
