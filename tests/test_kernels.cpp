@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/ErrorMsg.h"
+#include "julia/ExactShortcuts.h"
 #include "julia/JuliaState.h"
 #include "kernels/FastKernels.h"
 #include "kernels/KernelVersions.h"
@@ -237,8 +238,10 @@ struct ShadeCase {
     float fedRed[kAreaWidth], fedGreen[kAreaWidth];
     float weight = 0;
     bool fed = true;  // feed coefficients, or let the caller test the row
+    const TrueColourLayout* to16 = nullptr;  // pixel values of a 2-byte display instead of colours
     float red[2][kAreaWidth], green[2][kAreaWidth];
     uint32_t colours[2][kAreaWidth];
+    uint16_t pixels16[2][kAreaWidth];
 
     fastkernels::ShadeRow job(int which) {
         fastkernels::ShadeRow row;
@@ -248,41 +251,57 @@ struct ShadeCase {
         row.bR = bytes[3], row.bG = bytes[4], row.bB = bytes[5];
         row.weight = weight;
         row.complement = static_cast<float>(1.0 - weight);
+        row.words = julia::mixInWords(weight, row.complement,
+                                      *std::max_element(fractalPixels, fractalPixels + kAreaWidth));
         row.coefficientRed = fed ? fedRed : nullptr;
         row.coefficientGreen = fed ? fedGreen : nullptr;
         row.red = red[which], row.green = green[which], row.colours = colours[which];
+        if (to16 != nullptr) row.pixels16 = pixels16[which], row.layout16 = *to16;
         return row;
     }
 
     // Both versions on this row: their verdicts and outputs agree. Returns the twin's verdict.
-    bool agree(const fastkernels::KernelTable& kernels, const std::string& what) {
-        const bool verdict = kernels.shadeRow(job(0));
+    bool agree(const fastkernels::KernelTable& kernels, const std::string& what,
+               decltype(&fastkernels::KernelTable::shadeRow) kernel =
+                   &fastkernels::KernelTable::shadeRow) {
+        const bool verdict = (kernels.*kernel)(job(0));
         const bool want = fastkernels::plainKernels.shadeRow(job(1));
         EXPECT_EQ(verdict, want) << what;
         EXPECT_EQ(firstDifference(red[0], red[1]), -1) << what << ": red v";
         EXPECT_EQ(firstDifference(green[0], green[1]), -1) << what << ": green v";
-        EXPECT_EQ(firstDifference(colours[0], colours[1]), -1) << what << ": colours";
+        if (to16 != nullptr)
+            EXPECT_EQ(firstDifference(pixels16[0], pixels16[1]), -1) << what << ": pixels16";
+        else
+            EXPECT_EQ(firstDifference(colours[0], colours[1]), -1) << what << ": colours";
         return want;
     }
 };
 
+// 2-byte displays' layouts: the usual 5-6-5, and one with losses, shifts and
+// stray alpha bits no SDL format has, some past 16 bits.
+const TrueColourLayout kLayouts16[] = {{3, 2, 3, 11, 5, 0, 0}, {7, 0, 4, 9, 14, 1, 0x80010001}};
+
 // Weights far past the program's (huge, negative, infinite, NaN), channel
 // bytes from 0 to 255, and fractal colours from an 8-bit index to one with
-// all alpha bits: mixes that saturate, go hugely negative, or overflow.
+// all alpha bits: mixes that saturate, go hugely negative, or overflow. Where
+// the mix in floats is exact, up to the largest weights and fractal colours
+// that allows (mixes of 2^24 scaled by 2^24), the floats' kernel too.
 TEST_P(EachVersion, ShadesHugeNegativeAndOverflowingMixesAlike) {
     ShadeCase row;
-    const float weights[] = {0.0f,  0.5f,  1.0f,   1.5f,  7.25f, 40000.5f,
+    const float weights[] = {0.0f,  0.5f,  1.0f,   1.5f,   7.25f, 40000.5f, 16448.5f, 32897.0f,
                              -3.0f, 3e38f, -3e38f, kInfF, kNaNF};
-    const double pixelScales[] = {0.0, 1.0, 31.0, 253.0, 65535.0, 4278190080.0, 4294967295.0};
+    const double pixelScales[] = {0.0,      1.0,          31.0,        253.0,
+                                  65535.0, 16777216.0, 4278190080.0, 4294967295.0};
     const float fed[] = {0.0f, -0.0f, 255.0f, -1.5e9f, 3e38f, kInfF, -kInfF, kNaNF};
-    int seed = 0;
+    int seed = 0, inFloats = 0;
     for (float weight : weights)
         for (double scale : pixelScales) {
             row.weight = weight;
             for (int x = 0; x < kAreaWidth; ++x) {
                 const uint32_t h = patternValue(x, seed, 5);
                 row.counts[x] = 1 + h % julia::kMaxIterations;
-                row.fractalPixels[x] = std::floor(scale * ((h >> 8) % 256) / 255.0);
+                row.fractalPixels[x] =
+                    x == 0 ? scale : std::floor(scale * ((h >> 8) % 256) / 255.0);
                 for (int c = 0; c < 6; ++c) {
                     const uint32_t b = patternValue(x, seed, 11 + c);
                     row.bytes[c][x] =
@@ -294,12 +313,26 @@ TEST_P(EachVersion, ShadesHugeNegativeAndOverflowingMixesAlike) {
             ++seed;
             const std::string what =
                 "weight " + std::to_string(weight) + ", scale " + std::to_string(scale);
-            row.fed = true;
-            EXPECT_FALSE(row.agree(*kernels, what))
-                << "infinite and NaN coefficients are never cleared";
-            row.fed = false;
-            EXPECT_TRUE(row.agree(*kernels, what + ", untested"));
+            const bool exactInFloats =
+                julia::mixExactInFloats(weight, static_cast<float>(1.0 - weight), scale);
+            for (const TrueColourLayout* to16 : {static_cast<const TrueColourLayout*>(nullptr),
+                                                 &kLayouts16[seed % 2]}) {
+                row.to16 = to16;
+                row.fed = true;
+                EXPECT_FALSE(row.agree(*kernels, what))
+                    << "infinite and NaN coefficients are never cleared";
+                row.fed = false;
+                EXPECT_TRUE(row.agree(*kernels, what + ", untested"));
+                for (bool fed : {true, false}) {
+                    row.fed = fed;
+                    if (exactInFloats)
+                        row.agree(*kernels, what + ", in floats",
+                                  &fastkernels::KernelTable::shadeRowInFloats);
+                }
+            }
+            inFloats += exactInFloats;
         }
+    EXPECT_EQ(inFloats, 8 * 6) << "rows whose mix in floats is exact";
 }
 
 // Sine arguments n * coefficient * 0.01 at and near the peaks (k + 1/2) pi:
@@ -358,6 +391,9 @@ TEST_P(EachVersion, RandomRowsAgreeWithTheTwin) {
         expectSameRows(random.bitmap(1 + random.below(3)).get(), what);
 
         SurfacePtr display = createDisplaySurface(random.pick(kAllDisplayFormats), 1, 1);
+        ColourMap map;
+        map.prepare(display->format);
+        row.to16 = display->format->BytesPerPixel == 2 ? &map.layout() : nullptr;
         for (int n = 1; n <= julia::kMaxIterations; ++n)
             for (double& v : table.lanes[n])
                 v = SDL_MapRGB(display->format, 0, 0, julia::fractalBlue(n));

@@ -71,7 +71,7 @@ TEST(EscapeBound, AgreesWithTheSquareRootAroundSixteenAndEverywhereElse) {
 }
 
 // ---------------------------------------------------------------------------
-// The sine test: never clears a double whose sine is +-1
+// The sine test: never clears a pixel whose sine is +-1
 
 // The peak pi/2 + k pi in long double (64-bit mantissa), good enough to
 // centre a scan of doubles on it.
@@ -80,25 +80,31 @@ long double peak(long double k) {
     return (k + 0.5L) * pi;
 }
 
-TEST(SineTest, EveryDoubleWhoseSineIsOneIsLeftToSin) {
+constexpr int kCounts[] = {1, 2, 3, 37, 99, 100};
+
+TEST(SineTest, EveryPixelWhoseSineIsOneIsLeftToSin) {
     int unitSines = 0;
-    for (long double k = 0; k < 4e12L; k = std::floor(k * 1.37L) + 1) {
-        for (long double sign : {1.0L, -1.0L}) {
-            const double centre = static_cast<double>(sign * peak(k));
-            // Wide enough to pass the window on each side at every magnitude.
-            double x = centre;
-            for (int i = 0; i < 64; ++i) x = std::nextafter(x, -1e300);
-            for (int i = 0; i < 128 + (k < 1e6L ? 4096 : 0); ++i, x = std::nextafter(x, 1e300)) {
-                if (std::fabs(std::sin(x)) != 1.0) continue;
-                ++unitSines;
-                ASSERT_FALSE(julia::sineClearOfPeaks(x)) << "x = " << x;
-                // The premise of the window: sin is +-1 only this close to a peak.
-                if (k < 1e6L) {
-                    EXPECT_LT(std::fabs(static_cast<long double>(x) - sign * peak(k)), 1.5e-8L);
+    for (int n : kCounts)
+        for (long double k = 0; k < 4e12L; k = std::floor(k * 1.37L) + 1) {
+            for (long double sign : {1.0L, -1.0L}) {
+                // The coefficients around the one whose argument is the peak,
+                // wide enough to pass the window on each side at every magnitude.
+                double coefficient = static_cast<double>(sign * peak(k) / (n * 0.01L));
+                for (int i = 0; i < 64; ++i) coefficient = std::nextafter(coefficient, -1e300);
+                for (int i = 0; i < 128 + (k < 1e6L ? 4096 : 0);
+                     ++i, coefficient = std::nextafter(coefficient, 1e300)) {
+                    const double x = n * coefficient * julia::kSineScale;
+                    if (std::fabs(std::sin(x)) != 1.0) continue;
+                    ++unitSines;
+                    ASSERT_FALSE(julia::sineClearOfPeaks(n, coefficient))
+                        << "n = " << n << ", coefficient = " << coefficient;
+                    // The premise of the window: sin is +-1 only this close to a peak.
+                    if (k < 1e6L) {
+                        EXPECT_LT(std::fabs(static_cast<long double>(x) - sign * peak(k)), 1.5e-8L);
+                    }
                 }
             }
         }
-    }
     EXPECT_GT(unitSines, 1000) << "the scan must meet many sines of exactly +-1";
 }
 
@@ -123,17 +129,18 @@ TEST(SineTest, GivesPlusMinusOneExactlyWhereACorrectlyRoundedSineDoes) {
 }
 
 TEST(SineTest, ClearsWhatLiesBeyondTheWindowAndGivesUpWhereItCantTell) {
-    for (long double k = 0; k < 1e6L; k = std::floor(k * 1.5L) + 1) {
-        const long double p = peak(k);
-        EXPECT_TRUE(julia::sineClearOfPeaks(static_cast<double>(p + 2.5L * julia::kSinePeakWindow))) << k;
-        EXPECT_TRUE(julia::sineClearOfPeaks(static_cast<double>(p - 2.5L * julia::kSinePeakWindow))) << k;
-        EXPECT_FALSE(julia::sineClearOfPeaks(static_cast<double>(p + 0.5L * julia::kSinePeakWindow))) << k;
-    }
-    EXPECT_TRUE(julia::sineClearOfPeaks(0.0));
-    EXPECT_TRUE(julia::sineClearOfPeaks(-0.0));
-    EXPECT_FALSE(julia::sineClearOfPeaks(1e16));
-    EXPECT_FALSE(julia::sineClearOfPeaks(-std::numeric_limits<double>::infinity()));
-    EXPECT_FALSE(julia::sineClearOfPeaks(std::numeric_limits<double>::quiet_NaN()));
+    for (int n : kCounts)
+        for (long double k = 0; k < 1e6L; k = std::floor(k * 1.5L) + 1) {
+            const long double p = peak(k), window = julia::kSinePeakWindow, scale = n * 0.01L;
+            EXPECT_TRUE(julia::sineClearOfPeaks(n, static_cast<double>((p + 2.5L * window) / scale)));
+            EXPECT_TRUE(julia::sineClearOfPeaks(n, static_cast<double>((p - 2.5L * window) / scale)));
+            EXPECT_FALSE(julia::sineClearOfPeaks(n, static_cast<double>((p + 0.5L * window) / scale)));
+        }
+    EXPECT_TRUE(julia::sineClearOfPeaks(1, 0.0));
+    EXPECT_TRUE(julia::sineClearOfPeaks(100, -0.0));
+    EXPECT_FALSE(julia::sineClearOfPeaks(1, 1e18));
+    EXPECT_FALSE(julia::sineClearOfPeaks(100, -std::numeric_limits<double>::infinity()));
+    EXPECT_FALSE(julia::sineClearOfPeaks(7, std::numeric_limits<double>::quiet_NaN()));
 }
 
 // ---------------------------------------------------------------------------

@@ -9,7 +9,9 @@ const kBitmaps = Array.from(document.querySelectorAll("#bitmaps input[type=file]
 const address = new URLSearchParams(location.search);
 const canvas = document.getElementById("screen");
 const context = canvas.getContext("2d");
-let image = null;  // the canvas's pixels, reused frame after frame
+// The canvas's pixels: the program's own bytes, seen in place rather than
+// copied; made again only if they move (the memory grew) or change size.
+let image = null;
 
 function setStatus(text) { document.getElementById("status").textContent = text; }
 
@@ -43,9 +45,10 @@ function start(folder) {
 
 var Module = {
   showFrame(rgba, width, height) {
-    if (!image || image.width !== width || image.height !== height)
-      image = context.createImageData(width, height);
-    image.data.set(rgba);
+    if (!image || image.data.buffer !== rgba.buffer || image.data.byteOffset !== rgba.byteOffset ||
+        image.width !== width || image.height !== height)
+      image = new ImageData(new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length),
+                            width, height);
     context.putImageData(image, 0, 0);
   },
 

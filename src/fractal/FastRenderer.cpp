@@ -23,7 +23,7 @@ const SDL_Surface* surfaceOf(const SurfaceHandle* slot) {
 
 // Whether the sine test clears a pixel fed these coefficients.
 bool fedSinesClear(double n, double red, double green) {
-    return sineClearOfPeaks(n * red * kSineScale) && sineClearOfPeaks(n * green * kSineScale);
+    return sineClearOfPeaks(n, red) && sineClearOfPeaks(n, green);
 }
 
 }  // namespace
@@ -81,11 +81,17 @@ void FastRenderer::prepareFrame(float w) {
     colours.prepare(display->format);
     for (int32_t x = 0; x < kAreaWidth; ++x) re0[x] = frame.startRe(x);
     for (int32_t y = 0; y < kAreaHeight; ++y) im0[y] = frame.startIm(y);
+    double largestFractalPixel = 0;
     for (int n = 1; n <= kMaxIterations; ++n) {
         const double fractalPixel = colours.map(0, 0, fractalBlue(n));
         std::fill(std::begin(fractalPixelByCount.lanes[n]), std::end(fractalPixelByCount.lanes[n]),
                   fractalPixel);
+        largestFractalPixel = std::max(largestFractalPixel, fractalPixel);
     }
+    shade = mixExactInFloats(weight, frame.complement, largestFractalPixel)
+                ? kernels.shadeRowInFloats
+                : kernels.shadeRow;
+    words = mixInWords(weight, frame.complement, largestFractalPixel);
     suspects.clear();
 }
 
@@ -100,10 +106,17 @@ void FastRenderer::shadeInBulk() {
     job.bR = row.bR.data(), job.bG = row.bG.data(), job.bB = row.bB.data();
     job.weight = weight;
     job.complement = frame.complement;
+    job.words = words;
+    // The usual 32-bit layout takes the colours as they are, and a 2-byte
+    // true-colour display its pixel values from the kernel: both written in
+    // place. Others take a pass of their own (writeRow).
     const bool direct = coloursArePixels(display->format);
+    const bool direct16 = display->format->BytesPerPixel == 2 && colours.trueColour();
+    job.layout16 = colours.layout();
 
     for (int32_t y = 0; y < kAreaHeight; ++y) {
         job.colours = direct ? reinterpret_cast<uint32_t*>(displayRow(y)) : row.colours.data();
+        job.pixels16 = direct16 ? reinterpret_cast<uint16_t*>(displayRow(y)) : nullptr;
         kernels.readRow(bitmapA, y, {row.aR.data(), row.aG.data(), row.aB.data()});
         kernels.readRow(bitmapB, y, {row.bR.data(), row.bG.data(), row.bB.data()});
         kernels.escapeCounts(re0.data(), im0[y], frame.c, fractalPixelByCount, row.counts.data(),
@@ -115,14 +128,14 @@ void FastRenderer::shadeInBulk() {
         job.green = row.green[y % 2].data();
         job.coefficientRed = y > 0 ? aboveRed : nullptr;
         job.coefficientGreen = y > 0 ? aboveGreen : nullptr;
-        if (!kernels.shadeRow(job)) {
+        if (!shade(job)) {
             for (int32_t x = 0; x < kAreaWidth; ++x) {
                 if (!fedSinesClear(row.counts[x], aboveRed[x], aboveGreen[x]))
                     suspects.push_back(x * kAreaHeight + y);
             }
         }
         if (y == 0) row.firstRowCounts = row.counts;
-        if (!direct) writeRow(y);
+        if (!direct && !direct16) writeRow(y);
     }
 }
 

@@ -15,6 +15,10 @@
 // - The escape test compares the squared distance with the double just
 //   above 16 instead of taking a square root (ExactShortcuts.h); SIMD lanes
 //   run the reference's double operations in its order, FMA never used.
+// - The bitmaps' mix runs in floats, twice the lanes, in frames where
+//   mixExactInFloats (ExactShortcuts.h) shows each step exact or rounded as
+//   the reference rounds it; in doubles otherwise. SSE2 and WebAssembly form
+//   it from integers where mixInWords gives 16-bit weights.
 // - Channel bytes use a 32-bit conversion, which agrees with wrapToByte for
 //   every float; colours are mapped by ColourMap, equal to SDL_MapRGB.
 // - Displays it can't write directly (needing a lock, smaller than 320 x 240,
@@ -102,6 +106,8 @@ private:
     std::array<double, kAreaWidth> re0{};  // each column's start, a float widened
     std::array<double, kAreaHeight> im0{};
     fastkernels::FractalPixelByCount fractalPixelByCount{};  // red = green = 0
+    bool (*shade)(const fastkernels::ShadeRow&) = nullptr;  // in floats where that is exact
+    julia::WordWeights words;  // and from integers where they fit
 
     // One row in flight; red and green v of the row above are kept as the
     // coefficients fed to this one.

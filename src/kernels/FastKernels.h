@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "julia/Complex.h"
+#include "julia/ExactShortcuts.h"
 #include "julia/JuliaState.h"
 #include "kernels/RowAccess.h"
 #include "surface/ColourMap.h"
@@ -33,13 +34,18 @@ struct ShadeRow {
     const uint8_t *aR, *aG, *aB;  // slotA's channel bytes
     const uint8_t *bR, *bG, *bB;  // slotB's
     float weight = 0, complement = 0;
+    julia::WordWeights words;  // julia::mixInWords of them, for shadeRowInFloats
     // The coefficients each pixel is fed (the previous pixel's red and green
     // v); null when the caller tests the row itself.
     const float* coefficientRed = nullptr;
     const float* coefficientGreen = nullptr;
 
     float *red, *green;  // each pixel's v, before conversion to bytes
-    uint32_t* colours;   // each pixel's channel bytes as 0xRRGGBB
+    uint32_t* colours;   // each pixel's channel bytes as 0xRRGGBB, or when
+    // pixels16 is set, their pixel values on a 2-byte display of this layout
+    // (mapTrueColour's low 16 bits) there instead: no pass of their own.
+    uint16_t* pixels16 = nullptr;
+    TrueColourLayout layout16;
 };
 
 // One version of every kernel.
@@ -53,6 +59,9 @@ struct KernelTable {
     // False when the sine test can't clear some pixel: some coefficient it is
     // fed could make a sine +-1, and the caller finds which.
     bool (*shadeRow)(const ShadeRow& row);
+    // shadeRow with the mix in floats, twice the lanes: for rows where
+    // julia::mixExactInFloats holds, whose outputs are then shadeRow's.
+    bool (*shadeRowInFloats)(const ShadeRow& row);
     // SDL_MapRGB of each 0xRRGGBB colour, on a format without a palette.
     void (*packTrueColour)(const TrueColourLayout& layout, const uint32_t* colours,
                            uint32_t* pixels);

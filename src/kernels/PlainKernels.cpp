@@ -38,12 +38,16 @@ bool shadeRow(const ShadeRow& row) {
         row.green[x] = mixChannel(row.aG[x], row.bG[x], row.weight, row.complement, fractalPixel);
         const float blue =
             mixChannel(row.aB[x], row.bB[x], row.weight, row.complement, fractalPixel);
-        row.colours[x] = uint32_t{wrapToByte(row.red[x])} << 16 |
-                         uint32_t{wrapToByte(row.green[x])} << 8 | wrapToByte(blue);
+        const uint8_t r = wrapToByte(row.red[x]), g = wrapToByte(row.green[x]),
+                      b = wrapToByte(blue);
+        if (row.pixels16 != nullptr)
+            row.pixels16[x] = static_cast<uint16_t>(mapTrueColour(row.layout16, r, g, b));
+        else
+            row.colours[x] = uint32_t{r} << 16 | uint32_t{g} << 8 | b;
         if (row.coefficientRed != nullptr) {
             const double n = row.counts[x];
-            cleared = cleared && sineClearOfPeaks(n * row.coefficientRed[x] * kSineScale) &&
-                      sineClearOfPeaks(n * row.coefficientGreen[x] * kSineScale);
+            cleared = cleared && sineClearOfPeaks(n, row.coefficientRed[x]) &&
+                      sineClearOfPeaks(n, row.coefficientGreen[x]);
         }
     }
     return cleared;
@@ -59,6 +63,8 @@ void packTrueColour(const TrueColourLayout& layout, const uint32_t* colours, uin
 
 }  // namespace
 
-const KernelTable plainKernels = {readRow, escapeCounts, shadeRow, packTrueColour};
+// The floats' twin is shadeRow itself: where the float mix applies, it must
+// give the reference's outputs.
+const KernelTable plainKernels = {readRow, escapeCounts, shadeRow, shadeRow, packTrueColour};
 
 }  // namespace fastkernels

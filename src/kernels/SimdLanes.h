@@ -69,15 +69,24 @@ template <typename To, typename From>
 
 // Whether any lane of a comparison result is set:              anyLane(m)
 // m ? a : b lane by lane, for lanes of m all ones or all zeros: select(m, a, b)
+// Whether select is one instruction:                           kOneInstructionSelect
 // a < b ? a : b lane by lane, x86's min (NaN picks b):          lesser(a, b)
+// a > b ? a : b lane by lane, for lanes never NaN:              greater(a, b)
 // 2 * kLanes channel bytes as two registers of doubles:        widenBytes(p)
+// 2 * kLanes channel bytes as one register of floats:           widenBytesToFloats(p)
 // kLanes floats as doubles:                                     widenFloats(p)
 // Two registers of doubles rounded to one of floats, low first: narrow(low, high)
-// channelByte of each float, in the low byte of its lane:       channelBytes(v)
+// channelByte of each float past the ceiling (at most 255 or NaN),
+// in the low byte of its lane:                                 channelBytes(v)
+// The low 16 bits of each lane stored side by side:            storeLow16(p, v)
+// a[i] * K + b[i] * L, for weights K | L << 16 in each lane:    mixWords(a, b, weights)
+// Whether that is one multiply-add, the cheaper mix:           kMixInWords
 // x86's truncating conversion gives 0x80000000 for a float of magnitude 2^31
 // or more (and NaN), whose low byte is the 0 channelByte gives.
 
 #if defined(__AVX512F__)
+
+constexpr bool kOneInstructionSelect = true;
 
 // The masked forms with every lane set: GCC 12 warns about the undefined
 // register the unmasked ones start from.
@@ -94,12 +103,20 @@ template <typename To, typename From>
 [[gnu::always_inline]] inline Floats lesser(const Floats& a, const Floats& b) {
     return as<Floats>(_mm512_maskz_min_ps(0xFFFF, as<__m512>(a), as<__m512>(b)));
 }
+[[gnu::always_inline]] inline Doubles greater(const Doubles& a, const Doubles& b) {
+    return as<Doubles>(_mm512_maskz_max_pd(0xFF, as<__m512d>(a), as<__m512d>(b)));
+}
 [[gnu::always_inline]] inline Doubles widenLanes(const uint8_t* p) {
     const __m256i ints = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
     return as<Doubles>(_mm512_maskz_cvtepi32_pd(0xFF, ints));
 }
 [[gnu::always_inline]] inline DoublePair widenBytes(const uint8_t* p) {
     return {widenLanes(p), widenLanes(p + kLanes)};
+}
+[[gnu::always_inline]] inline Floats widenBytesToFloats(const uint8_t* p) {
+    const __m512i ints =
+        _mm512_maskz_cvtepu8_epi32(0xFFFF, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    return as<Floats>(_mm512_maskz_cvtepi32_ps(0xFFFF, ints));
 }
 [[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
     return as<Doubles>(_mm512_maskz_cvtps_pd(0xFF, _mm256_loadu_ps(p)));
@@ -112,8 +129,13 @@ template <typename To, typename From>
 [[gnu::always_inline]] inline Ints channelBytes(const Floats& v) {
     return as<Ints>(_mm512_maskz_cvttps_epi32(0xFFFF, as<__m512>(v))) & 255;
 }
+[[gnu::always_inline]] inline void storeLow16(uint16_t* p, const Ints& v) {
+    store(p, _mm512_maskz_cvtepi32_epi16(0xFFFF, as<__m512i>(v)));
+}
 
 #elif defined(__AVX2__)
+
+constexpr bool kOneInstructionSelect = true;
 
 [[gnu::always_inline]] inline bool anyLane(const Masks& m) {
     return !_mm256_testz_si256(as<__m256i>(m), as<__m256i>(m));
@@ -127,11 +149,18 @@ template <typename To, typename From>
 [[gnu::always_inline]] inline Floats lesser(const Floats& a, const Floats& b) {
     return as<Floats>(_mm256_min_ps(as<__m256>(a), as<__m256>(b)));
 }
+[[gnu::always_inline]] inline Doubles greater(const Doubles& a, const Doubles& b) {
+    return as<Doubles>(_mm256_max_pd(as<__m256d>(a), as<__m256d>(b)));
+}
 [[gnu::always_inline]] inline Doubles widenLanes(const uint8_t* p) {
     return as<Doubles>(_mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(load<int32_t>(p)))));
 }
 [[gnu::always_inline]] inline DoublePair widenBytes(const uint8_t* p) {
     return {widenLanes(p), widenLanes(p + kLanes)};
+}
+[[gnu::always_inline]] inline Floats widenBytesToFloats(const uint8_t* p) {
+    return as<Floats>(_mm256_cvtepi32_ps(
+        _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)))));
 }
 [[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
     return as<Doubles>(_mm256_cvtps_pd(_mm_loadu_ps(p)));
@@ -143,8 +172,18 @@ template <typename To, typename From>
 [[gnu::always_inline]] inline Ints channelBytes(const Floats& v) {
     return as<Ints>(_mm256_cvttps_epi32(as<__m256>(v))) & 255;
 }
+// Each 128-bit half's low words gathered into its low 64 bits, then the halves joined.
+[[gnu::always_inline]] inline void storeLow16(uint16_t* p, const Ints& v) {
+    const __m256i lowWords = _mm256_setr_epi8(0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1, -1,
+                                              -1, 0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1,
+                                              -1, -1);
+    const __m256i gathered = _mm256_shuffle_epi8(as<__m256i>(v), lowWords);
+    store(p, _mm256_castsi256_si128(_mm256_permute4x64_epi64(gathered, 0x08)));
+}
 
 #elif defined(__SSE2__)
+
+constexpr bool kOneInstructionSelect = false;  // and, and-not, or
 
 [[gnu::always_inline]] inline bool anyLane(const Masks& m) {
     return _mm_movemask_pd(as<__m128d>(m)) != 0;
@@ -160,6 +199,9 @@ template <typename To, typename From>
 [[gnu::always_inline]] inline Floats lesser(const Floats& a, const Floats& b) {
     return as<Floats>(_mm_min_ps(as<__m128>(a), as<__m128>(b)));
 }
+[[gnu::always_inline]] inline Doubles greater(const Doubles& a, const Doubles& b) {
+    return as<Doubles>(_mm_max_pd(as<__m128d>(a), as<__m128d>(b)));
+}
 // Four bytes widened at once, then converted two by two.
 [[gnu::always_inline]] inline DoublePair widenBytes(const uint8_t* p) {
     const __m128i zero = _mm_setzero_si128();
@@ -167,6 +209,11 @@ template <typename To, typename From>
     const __m128i ints = _mm_unpacklo_epi16(words, zero);
     return {as<Doubles>(_mm_cvtepi32_pd(ints)),
             as<Doubles>(_mm_cvtepi32_pd(_mm_shuffle_epi32(ints, 0xEE)))};
+}
+[[gnu::always_inline]] inline Floats widenBytesToFloats(const uint8_t* p) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i words = _mm_unpacklo_epi8(_mm_cvtsi32_si128(load<int32_t>(p)), zero);
+    return as<Floats>(_mm_cvtepi32_ps(_mm_unpacklo_epi16(words, zero)));
 }
 [[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
     return as<Doubles>(
@@ -179,8 +226,23 @@ template <typename To, typename From>
 [[gnu::always_inline]] inline Ints channelBytes(const Floats& v) {
     return as<Ints>(_mm_cvttps_epi32(as<__m128>(v))) & 255;
 }
+// Each lane's low word sign-extended, so the signed pack keeps it as it is.
+[[gnu::always_inline]] inline void storeLow16(uint16_t* p, const Ints& v) {
+    const __m128i words = _mm_srai_epi32(_mm_slli_epi32(as<__m128i>(v), 16), 16);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packs_epi32(words, words));
+}
+// The bytes paired a, b as 16-bit words, then multiplied and added pairwise.
+constexpr bool kMixInWords = true;
+[[gnu::always_inline]] inline Ints mixWords(const uint8_t* a, const uint8_t* b, const Ints& weights) {
+    const __m128i pairs =
+        _mm_unpacklo_epi8(_mm_cvtsi32_si128(load<int32_t>(a)), _mm_cvtsi32_si128(load<int32_t>(b)));
+    return as<Ints>(
+        _mm_madd_epi16(_mm_unpacklo_epi8(pairs, _mm_setzero_si128()), as<__m128i>(weights)));
+}
 
 #elif defined(__wasm_simd128__)
+
+constexpr bool kOneInstructionSelect = true;  // bitselect
 
 // Without these the compiler builds vectors lane by lane through memory.
 [[gnu::always_inline]] inline bool anyLane(const Masks& m) {
@@ -200,11 +262,23 @@ template <typename To, typename From>
 [[gnu::always_inline]] inline Floats lesser(const Floats& a, const Floats& b) {
     return as<Floats>(wasm_f32x4_min(as<v128_t>(a), as<v128_t>(b)));
 }
+// pmax(b, a) is b < a ? a : b.
+[[gnu::always_inline]] inline Doubles greater(const Doubles& a, const Doubles& b) {
+    return as<Doubles>(wasm_f64x2_pmax(as<v128_t>(b), as<v128_t>(a)));
+}
 [[gnu::always_inline]] inline DoublePair widenBytes(const uint8_t* p) {
     const v128_t ints =
         wasm_u32x4_extend_low_u16x8(wasm_u16x8_extend_low_u8x16(wasm_v128_load32_zero(p)));
     return {as<Doubles>(wasm_f64x2_convert_low_i32x4(ints)),
             as<Doubles>(wasm_f64x2_convert_low_i32x4(wasm_i32x4_shuffle(ints, ints, 2, 3, 2, 3)))};
+}
+// Each byte spread over its lane and masked: the compiler turns a widening
+// followed by a conversion into a conversion lane by lane.
+[[gnu::always_inline]] inline Floats widenBytesToFloats(const uint8_t* p) {
+    const v128_t bytes = wasm_v128_load32_zero(p);
+    const v128_t spread =
+        wasm_i8x16_shuffle(bytes, bytes, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3);
+    return as<Floats>(wasm_f32x4_convert_i32x4(wasm_v128_and(spread, wasm_i32x4_splat(0xFF))));
 }
 [[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
     return as<Doubles>(wasm_f64x2_promote_low_f32x4(wasm_v128_load64_zero(p)));
@@ -214,16 +288,29 @@ template <typename To, typename From>
     const v128_t h = wasm_f32x4_demote_f64x2_zero(as<v128_t>(high));
     return as<Floats>(wasm_i32x4_shuffle(l, h, 0, 1, 4, 5));
 }
-// The conversion saturates (2^31 gives 0x7FFFFFFF): lanes of magnitude
-// 2^31 or more are cleared to the 0 channelByte gives; NaN converts to 0.
+// The conversion saturates: -2^31 or less gives 0x80000000, whose low byte
+// is the 0 channelByte gives, and NaN gives 0. Capped at 255, no lane
+// reaches 2^31, which would give 0x7FFFFFFF.
 [[gnu::always_inline]] inline Ints channelBytes(const Floats& v) {
-    const v128_t inRange = wasm_f32x4_lt(wasm_f32x4_abs(as<v128_t>(v)), wasm_f32x4_splat(0x1p31f));
-    return as<Ints>(wasm_v128_and(wasm_i32x4_trunc_sat_f32x4(as<v128_t>(v)), inRange)) & 255;
+    return as<Ints>(wasm_i32x4_trunc_sat_f32x4(as<v128_t>(v))) & 255;
+}
+[[gnu::always_inline]] inline void storeLow16(uint16_t* p, const Ints& v) {
+    const v128_t words = as<v128_t>(v);
+    wasm_v128_store64_lane(p, wasm_i8x16_shuffle(words, words, 0, 1, 4, 5, 8, 9, 12, 13, 0, 1, 4,
+                                                 5, 8, 9, 12, 13), 0);
+}
+// One shuffle pairs the bytes as words (byte 4 of a's load is a zero), one dot product mixes them.
+constexpr bool kMixInWords = true;
+[[gnu::always_inline]] inline Ints mixWords(const uint8_t* a, const uint8_t* b, const Ints& weights) {
+    const v128_t words = wasm_i8x16_shuffle(wasm_v128_load32_zero(a), wasm_v128_load32_zero(b), 0,
+                                            4, 16, 4, 1, 4, 17, 4, 2, 4, 18, 4, 3, 4, 19, 4);
+    return as<Ints>(wasm_i32x4_dot_i16x8(words, as<v128_t>(weights)));
 }
 
 #else
 
 // Generic lanes: GCC's vector extensions alone, for any other architecture.
+constexpr bool kOneInstructionSelect = false;
 [[gnu::always_inline]] inline bool anyLane(const Masks& m) {
     bool any = false;
     for (int i = 0; i < kLanes; ++i) any |= m[i] != 0;
@@ -236,10 +323,18 @@ template <typename Vector>
 [[gnu::always_inline]] inline Vector lesser(const Vector& a, const Vector& b) {
     return a < b ? a : b;
 }
+[[gnu::always_inline]] inline Doubles greater(const Doubles& a, const Doubles& b) {
+    return a > b ? a : b;
+}
 [[gnu::always_inline]] inline DoublePair widenBytes(const uint8_t* p) {
     DoublePair d;
     for (int i = 0; i < kLanes; ++i) d.low[i] = p[i], d.high[i] = p[kLanes + i];
     return d;
+}
+[[gnu::always_inline]] inline Floats widenBytesToFloats(const uint8_t* p) {
+    Floats f;
+    for (int i = 0; i < kFloatLanes; ++i) f[i] = p[i];
+    return f;
 }
 [[gnu::always_inline]] inline Doubles widenFloats(const float* p) {
     Doubles d;
@@ -257,16 +352,57 @@ template <typename Vector>
     for (int i = 0; i < kFloatLanes; ++i) bytes[i] = julia::channelByte(v[i]);
     return bytes;
 }
+[[gnu::always_inline]] inline void storeLow16(uint16_t* p, const Ints& v) {
+    for (int i = 0; i < kFloatLanes; ++i) p[i] = static_cast<uint16_t>(v[i]);
+}
 
 #endif
 
-// sinePeakMargin's clamp as lesser above: julia::Lesser's a < b ? a : b,
+#if !(defined(__SSE2__) && !defined(__AVX2__)) && !defined(__wasm_simd128__)
+// Wider registers widen bytes to floats in one instruction: the floats' mix is as cheap.
+constexpr bool kMixInWords = false;
+[[gnu::always_inline]] inline Ints mixWords(const uint8_t* a, const uint8_t* b, const Ints& weights) {
+    Ints sums;
+    for (int i = 0; i < kFloatLanes; ++i)
+        sums[i] = a[i] * static_cast<int16_t>(weights[i]) + b[i] * (weights[i] >> 16);
+    return sums;
+}
+#endif
+
+// sinePeakNearness's clamp as lesser above: julia::Lesser's a < b ? a : b,
 // through the min instruction GCC doesn't find against a constant.
 struct MinInstruction {
     [[gnu::always_inline]] inline Doubles operator()(const Doubles& a, const Doubles& b) const {
         return lesser(a, b);
     }
 };
+
+// sinePeakNearness's t less its nearest integer, exact for 0 <= t <= 2^50:
+// the instruction that rounds to the nearest integer (or, in AVX-512, that
+// also subtracts) where there is one, one or two instructions where adding
+// and removing 2^52 takes two and a subtraction.
+#if defined(__AVX512DQ__)
+struct OffsetInstruction {
+    [[gnu::always_inline]] inline Doubles operator()(const Doubles& t) const {
+        return as<Doubles>(_mm512_maskz_reduce_pd(0xFF, as<__m512d>(t), _MM_FROUND_TO_NEAREST_INT));
+    }
+};
+#elif defined(__AVX__)
+struct OffsetInstruction {
+    [[gnu::always_inline]] inline Doubles operator()(const Doubles& t) const {
+        return t - as<Doubles>(_mm256_round_pd(as<__m256d>(t),
+                                               _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC));
+    }
+};
+#elif defined(__wasm_simd128__)
+struct OffsetInstruction {
+    [[gnu::always_inline]] inline Doubles operator()(const Doubles& t) const {
+        return t - as<Doubles>(wasm_f64x2_nearest(as<v128_t>(t)));
+    }
+};
+#else
+using OffsetInstruction = julia::OffsetFromInteger;  // SSE2 has no rounding instruction
+#endif
 
 }  // namespace
 }  // namespace simdlanes

@@ -213,7 +213,7 @@ private:
             for (int i = -4; i < 4 && nearPeak(n, k, sign, 0) <= julia::kCeiling; ++i) {
                 const float v = nearPeak(n, k, sign, i);
                 const double x = n * static_cast<double>(v) * julia::kSineScale;
-                if (julia::sinePeakMargin(x) > 0 || (std::fabs(std::sin(x)) == 1.0) != unit)
+                if (julia::sineClearOfPeaks(n, v) || (std::fabs(std::sin(x)) == 1.0) != unit)
                     continue;
                 const float aim = static_cast<float>(a > 0 ? v / (a * m) : 1 - v / (b * m));
                 for (int j = -16; j < 16; ++j) {
