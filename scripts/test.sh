@@ -41,7 +41,6 @@ done
 
 SANITIZE_DIR="${SANITIZE_DIR:-$BUILD_DIR-sanitize}"
 OTHER_SDL_DIR="$BUILD_DIR/sdl-other"
-MULTIARCH="$(gcc -print-multiarch)"
 
 # The SDL 1.2 library the dynamic linker picks for a build's program right now.
 sdl_in_use() {  # sdl_in_use BUILD_FOLDER
@@ -153,7 +152,9 @@ system_sdl_name() {
 # The compatibility layer and SDL2 as Debian ships them, unpacked (not
 # installed: the layer's package conflicts with the classic library).
 unpack_compat_sdl() {
-    local library="$OTHER_SDL_DIR/usr/lib/$MULTIARCH/sdl12-compat" debs="$OTHER_SDL_DIR.debs"
+    # Asked of the compiler only now: on a fresh machine the stages install it.
+    local lib="$OTHER_SDL_DIR/usr/lib/$(gcc -print-multiarch)"
+    local library="$lib/sdl12-compat" debs="$OTHER_SDL_DIR.debs"
     if [ ! -e "$library/libSDL-1.2.so.0" ]; then
         rm -rf "$debs" "$OTHER_SDL_DIR" && mkdir -p "$debs"
         download() { (cd "$debs" && apt-get download -qq -o APT::Sandbox::User=root libsdl1.2-compat libsdl2-2.0-0); }
@@ -165,8 +166,8 @@ unpack_compat_sdl() {
         fi
         for deb in "$debs"/*.deb; do dpkg -x "$deb" "$OTHER_SDL_DIR"; done
     fi
-    OTHER_SDL_PATH="$library:$OTHER_SDL_DIR/usr/lib/$MULTIARCH"
-    OTHER_SDL_NAME="SDL 1.2 compatibility layer over $(readlink -f "$OTHER_SDL_DIR/usr/lib/$MULTIARCH/libSDL2-2.0.so.0")"
+    OTHER_SDL_PATH="$library:$lib"
+    OTHER_SDL_NAME="SDL 1.2 compatibility layer over $(readlink -f "$lib/libSDL2-2.0.so.0")"
 }
 
 # Classic SDL 1.2 from its pinned source, built as Debian builds its
