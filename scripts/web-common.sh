@@ -18,6 +18,9 @@ install_page_test_modules() {
     local modules="$WEB_BUILD_DIR/page-tests"
     cmp -s "$ROOT/tests/web/package-lock.json" "$modules/package-lock.json" &&
         [ -d "$modules/node_modules" ] && return 0
+    # Debian's Node comes without npm; a Node from elsewhere may bring its own,
+    # and its package would refuse Debian's.
+    command -v npm >/dev/null || install_packages npm
     mkdir -p "$modules"
     cp "$ROOT/tests/web/package.json" "$ROOT/tests/web/package-lock.json" "$modules/"
     (cd "$modules" && npm ci --no-audit --no-fund --loglevel=error)
