@@ -3,7 +3,9 @@
 # tests), and packs build/fractals_VERSION_ARCH.deb with CPack, which lays
 # it out as cmake --install does under /usr.
 source "$(dirname "$0")/common.sh"
-PACKAGES+=(dpkg-dev)  # dpkg-shlibdeps: the package's runtime dependencies
+# dpkg-shlibdeps for the package's runtime dependencies; CPack finds the
+# programs to ask it about with file, which a minimal system lacks.
+PACKAGES+=(dpkg-dev file)
 install_missing
 source_date_epoch  # the package's times; the same source gives the same bytes
 build demo
