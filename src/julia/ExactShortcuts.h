@@ -112,16 +112,24 @@ constexpr double kSineClearBelow = 0.5 - kSinePeakWindowTurns;
 // integer of at most 2^48 times 2^-e, is exact in double: the reference rounds
 // that exact value to float once, as the float product does. The program's
 // weights, halves, satisfy it up to 16,448; other frames mix in doubles.
-inline bool mixExactInFloats(float weight, float complement, double largestFractalPixel) {
-    if (!(largestFractalPixel <= 0x1p24) || !std::isfinite(weight) || !std::isfinite(complement))
-        return false;
+struct ScaledWeights {
+    double k = 0, l = 0;
+    int e = -1;  // -1: no e of 0 to 24 makes both integers
+};
+// K, L and the least such e for finite weights.
+inline ScaledWeights scaledWeights(float weight, float complement) {
     for (int e = 0; e <= 24; ++e) {
         const double k = std::ldexp(static_cast<double>(weight), e);
         const double l = std::ldexp(static_cast<double>(complement), e);
-        if (k == std::trunc(k) && l == std::trunc(l))
-            return 255.0 * (std::fabs(k) + std::fabs(l)) <= 0x1p24;
+        if (k == std::trunc(k) && l == std::trunc(l)) return {k, l, e};
     }
-    return false;
+    return {};
+}
+inline bool mixExactInFloats(float weight, float complement, double largestFractalPixel) {
+    if (!(largestFractalPixel <= 0x1p24) || !std::isfinite(weight) || !std::isfinite(complement))
+        return false;
+    const ScaledWeights s = scaledWeights(weight, complement);
+    return s.e >= 0 && 255.0 * (std::fabs(s.k) + std::fabs(s.l)) <= 0x1p24;
 }
 
 // The same mix from integers, where x86's multiply-add of 16-bit pairs
@@ -141,15 +149,9 @@ inline WordWeights mixInWords(float weight, float complement, double largestFrac
     if (!mixExactInFloats(weight, complement, largestFractalPixel) ||
         (std::signbit(weight) && std::signbit(complement)))
         return {};
-    for (int e = 0; e <= 24; ++e) {
-        const double k = std::ldexp(static_cast<double>(weight), e);
-        const double l = std::ldexp(static_cast<double>(complement), e);
-        if (k == std::trunc(k) && l == std::trunc(l)) {
-            if (std::fabs(k) > INT16_MAX || std::fabs(l) > INT16_MAX) return {};
-            return {static_cast<int16_t>(k), static_cast<int16_t>(l), std::ldexp(1.0f, -e)};
-        }
-    }
-    return {};
+    const ScaledWeights s = scaledWeights(weight, complement);
+    if (std::fabs(s.k) > INT16_MAX || std::fabs(s.l) > INT16_MAX) return {};
+    return {static_cast<int16_t>(s.k), static_cast<int16_t>(s.l), std::ldexp(1.0f, -s.e)};
 }
 
 // Channel byte: truncation toward zero, low 8 bits, as wrapToByte gives
